@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, testing and running the suite need.
+# Idempotent: packages already present are not fetched again.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libasound2-dev libwxgtk3.2-dev
+  xvfb xauth fonts-liberation fonts-dejavu-core
+)
+if [[ "${1:-}" == "--corpus" ]]; then
+  # Recorded telephone-band speech for training the codebooks (tools/trainer).
+  packages+=(asterisk-core-sounds-en-wav asterisk-core-sounds-fr-wav asterisk-core-sounds-es-wav)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  sudo=""
+  [[ $(id -u) -ne 0 ]] && sudo=sudo
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,82 @@
+#include "codec/frame_format.h"
+
+#include <algorithm>
+
+#include "codec/status.h"
+
+namespace vx {
+
+namespace {
+
+constexpr std::array<uint8_t, 13> kNoiseWidths = {6, 0, 3, 4, 0, 3, 4, 0, 3, 4, 0, 3, 4};
+constexpr std::array<uint8_t, 13> kFullRateWidths = {26, 8, 17, 7, 5, 17, 7, 8, 17, 7, 5, 17, 7};
+constexpr std::array<uint8_t, 7> kHalfRateWidths = {22, 8, 20, 7, 8, 20, 7};
+constexpr int kPayloadStartBit = 4;
+
+}  // namespace
+
+std::span<const uint8_t> WordWidths(FrameType type) {
+  switch (type) {
+    case FrameType::kNoise:
+      return kNoiseWidths;
+    case FrameType::kFullRate:
+      return kFullRateWidths;
+    case FrameType::kHalfRate:
+      return kHalfRateWidths;
+    case FrameType::kSilence:
+      break;
+  }
+  return {};
+}
+
+int PayloadBits(FrameType type) {
+  int bits = 0;
+  for (uint8_t width : WordWidths(type)) bits += width;
+  return bits;
+}
+
+int FrameBytes(FrameType type) {
+  return (kPayloadStartBit + PayloadBits(type) + 7) / 8;
+}
+
+int FrameByteCount(uint8_t firstByte) {
+  return FrameBytes(FrameTypeOf(firstByte));
+}
+
+void UnpackFrameWords(std::span<const uint8_t> frame, FrameType type, FrameWords& words) {
+  words.fill(0);
+  int bit = kPayloadStartBit;
+  std::span<const uint8_t> widths = WordWidths(type);
+  for (size_t w = 0; w < widths.size(); ++w) {
+    uint32_t value = 0;
+    for (int i = 0; i < widths[w]; ++i, ++bit) {
+      size_t byte = static_cast<size_t>(bit / 8);
+      if (byte < frame.size() && ((frame[byte] >> (bit % 8)) & 1)) value |= 1u << i;
+    }
+    words[w] = static_cast<int32_t>(value);
+  }
+}
+
+int PackFrameWords(FrameType type, std::span<const int32_t> words, std::span<uint8_t> out) {
+  std::span<const uint8_t> widths = WordWidths(type);
+  int bytes = FrameBytes(type);
+  if (words.size() < widths.size()) return kCodecValueOutOfRange;
+  for (size_t w = 0; w < widths.size(); ++w) {
+    if (words[w] < 0 || static_cast<int64_t>(words[w]) >= (int64_t{1} << widths[w]))
+      return kCodecValueOutOfRange;
+  }
+  if (out.size() < static_cast<size_t>(bytes)) return kCodecNoOutput;
+  std::fill_n(out.begin(), bytes, uint8_t{0});
+  out[0] = static_cast<uint8_t>(static_cast<int>(type) * 5);
+  int bit = kPayloadStartBit;
+  for (size_t w = 0; w < widths.size(); ++w) {
+    uint32_t value = static_cast<uint32_t>(words[w]);
+    for (int i = 0; i < widths[w]; ++i, ++bit) {
+      if ((value >> i) & 1)
+        out[static_cast<size_t>(bit / 8)] |= static_cast<uint8_t>(1 << (bit % 8));
+    }
+  }
+  return bytes;
+}
+
+}  // namespace vx

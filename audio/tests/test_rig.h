@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <vector>
+
+#include "audio/virtual_wave_api.h"
+#include "audio/wave_block.h"
+#include "platform/clock.h"
+#include "platform/headless/scripted_prompter.h"
+#include "platform/message_queue.h"
+
+namespace vx::testing {
+
+// A heap that counts what is held and can refuse the n-th allocation or every release.
+class CountingHeap final : public BlockHeap {
+ public:
+  int failAllocation = -1;  // index (from 0) of the allocation to refuse
+  bool failFree = false;
+  int allocations = 0;
+
+  void* Allocate(size_t bytes) override {
+    if (allocations++ == failAllocation) return nullptr;
+    void* p = std::calloc(1, bytes == 0 ? 1 : bytes);
+    held_.insert(p);
+    return p;
+  }
+  bool Free(void* memory) override {
+    held_.erase(memory);
+    std::free(memory);
+    return !failFree;
+  }
+  size_t Held() const { return held_.size(); }
+
+ private:
+  std::set<void*> held_;
+};
+
+// Bytes 0, 1, 2, … from `start`, so that every block of a test has its own content.
+inline std::vector<uint8_t> Pattern(size_t bytes, uint8_t start = 0) {
+  std::vector<uint8_t> v(bytes);
+  for (size_t i = 0; i < bytes; ++i) v[i] = static_cast<uint8_t>(start + i * 7 + i / 251);
+  return v;
+}
+
+// The virtual card on a virtual clock, with a queue, a scripted prompter and a counting
+// heap, and a target that records what it is sent.
+struct CardRig {
+  explicit CardRig(VirtualCardConfig config = {}) : card(queue, clock, config) {
+    target = queue.Register([this](const Message& m) { received.push_back(m); });
+  }
+
+  // Takes every waiting message, hands it to the target, and returns how many were taken.
+  template <typename OnMessage>
+  int Pump(OnMessage onMessage) {
+    int n = 0;
+    while (auto m = queue.Take()) {
+      onMessage(*m);
+      queue.Dispatch(*m);
+      ++n;
+    }
+    return n;
+  }
+  int Pump() {
+    return Pump([](const Message&) {});
+  }
+
+  MessageQueue queue;
+  VirtualClock clock;
+  ScriptedPrompter prompter;
+  CountingHeap heap;
+  VirtualWaveApi card;
+  TargetId target = kNoTarget;
+  std::vector<Message> received;
+};
+
+}  // namespace vx::testing

@@ -1,0 +1,69 @@
+// Decoding must not allocate: this test binary counts every global operator new.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <random>
+#include <vector>
+
+#include "codec/decoder.h"
+#include "codec/tests/test_streams.h"
+#include "io/memory_stream.h"
+
+namespace {
+std::atomic<long> allocations{0};
+}  // namespace
+
+// The replacements pair malloc with free; gcc cannot see that through the inlined calls.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
+void* operator new(std::size_t size) {
+  allocations.fetch_add(1, std::memory_order_relaxed);
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+  return operator new(size);
+}
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+  std::free(p);
+}
+
+namespace vx {
+namespace {
+
+TEST(DecoderAllocationTest, DecodingFramesAllocatesNothing) {
+  std::mt19937 random(31);
+  std::vector<std::vector<uint8_t>> frames;
+  for (int i = 0; i < 40; ++i) {
+    const FrameType type = static_cast<FrameType>(i % 4);
+    frames.push_back(test::PackedFrame(type, test::RandomWords(random, type)));
+  }
+  MemoryStream file(test::SpeechStream(1, 0, frames));
+  DecoderSession session;
+  int32_t count;
+  int type;
+  ASSERT_EQ(session.GetVocrixHeader(file, count, type), 0);
+  std::vector<uint8_t> out(440);
+  std::vector<int16_t> pcm(220);
+
+  const long before = allocations.load();
+  for (size_t i = 0; i < frames.size(); ++i) {
+    session.DecodeFrame(frames[i], pcm, i % 2 ? 8000 : 11025, i % 7 == 0, 1);
+    ASSERT_GT(session.ReadAndDecodeFrame(file, out, i % 2 ? 8 : 11, type, false), 0);
+  }
+  EXPECT_EQ(allocations.load() - before, 0);
+}
+
+}  // namespace
+}  // namespace vx

@@ -50,23 +50,27 @@ std::vector<uint8_t> RandomFrame(std::mt19937& random, FrameType type) {
 
 TEST_F(DecoderTest, VariableRateFramesAreDelimitedByTheirType) {
   std::mt19937 random(11);
-  MemoryStream file(SpeechStream(
+  const std::vector<uint8_t> stream = SpeechStream(
       1, 0,
       {PackedFrame(FrameType::kSilence), RandomFrame(random, FrameType::kNoise),
-       RandomFrame(random, FrameType::kFullRate), RandomFrame(random, FrameType::kHalfRate)}));
-  Open(file);
-  EXPECT_EQ(streamType_, 13);
-  const int64_t start = file.Tell();
-  EXPECT_EQ(start, 48);
-  std::vector<uint8_t> out(320);
-  int64_t expected = start;
-  for (int bytes : {1, 5, 19, 12}) {
-    ASSERT_EQ(session_.ReadAndDecodeFrame(file, out, 8, streamType_, false), 320);
-    expected += bytes;
-    EXPECT_EQ(file.Tell(), expected);
+       RandomFrame(random, FrameType::kFullRate), RandomFrame(random, FrameType::kHalfRate)});
+  for (int type : {13, 1, 2, 14}) {
+    SCOPED_TRACE(type);
+    MemoryStream file(stream);
+    Open(file);
+    EXPECT_EQ(streamType_, 13);
+    const int64_t start = file.Tell();
+    EXPECT_EQ(start, 48);
+    std::vector<uint8_t> out(320);
+    int64_t expected = start;
+    for (int bytes : {1, 5, 19, 12}) {
+      ASSERT_EQ(session_.ReadAndDecodeFrame(file, out, 8, type, false), 320);
+      expected += bytes;
+      EXPECT_EQ(file.Tell(), expected);
+    }
+    EXPECT_EQ(session_.ReadAndDecodeFrame(file, out, 8, type, false), 0);
+    EXPECT_EQ(session_.FrameCounter(), 4);
   }
-  EXPECT_EQ(session_.ReadAndDecodeFrame(file, out, 8, streamType_, false), 0);
-  EXPECT_EQ(session_.FrameCounter(), 4);
 }
 
 TEST_F(DecoderTest, FixedRateStreamsIgnoreTheFirstByte) {

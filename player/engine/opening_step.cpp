@@ -38,8 +38,8 @@ void PlaybackEngine::StepOpening() {
     return;
   }
   bool wrapped = false;
-  int64_t fileEnd = 0;
-  if (!ProbeWrapper(wrapped, fileEnd)) {
+  int64_t fileBytes = 0;
+  if (!ProbeWrapper(wrapped, fileBytes)) {
     active_ = false;
     CloseInput("Vocrix File Close Error");
     return;
@@ -56,7 +56,7 @@ void PlaybackEngine::StepOpening() {
     state_ = PlaybackState::kDraining;
     return;
   }
-  EnterStream(wrapped, fileEnd);
+  EnterStream(wrapped, fileBytes);
 }
 
 bool PlaybackEngine::OpenInput() {
@@ -76,7 +76,7 @@ bool PlaybackEngine::OpenInput() {
   return true;
 }
 
-bool PlaybackEngine::ProbeWrapper(bool& wrapped, int64_t& fileEnd) {
+bool PlaybackEngine::ProbeWrapper(bool& wrapped, int64_t& fileBytes) {
   int rate = 0, bits = 0, channels = 0;
   wrapped = waveReader_.ReadWaveFormat(*file_, rate, bits, channels) == 0;
   if (!wrapped) {
@@ -84,8 +84,8 @@ bool PlaybackEngine::ProbeWrapper(bool& wrapped, int64_t& fileEnd) {
     rate_ = 8000;
     bits_ = 16;
     channels_ = 1;
-    fileEnd = file_->Seek(0, SeekOrigin::kEnd);
-    if (fileEnd < 0 || file_->Seek(0, SeekOrigin::kBegin) != 0) {
+    fileBytes = file_->Seek(0, SeekOrigin::kEnd);
+    if (fileBytes < 0 || file_->Seek(0, SeekOrigin::kBegin) != 0) {
       runFailed_ = true;
       return false;
     }
@@ -105,7 +105,6 @@ bool PlaybackEngine::ProbeWrapper(bool& wrapped, int64_t& fileEnd) {
       runFailed_ = true;
       return false;
     }
-    fileEnd = std::numeric_limits<int64_t>::max();  // set from the "data" chunk later
   }
   pcmRate_ = rate_ == 8000 ? 8000 : 11000;
   bytesPerFrame_ = rate_ == 8000 ? 320 : 440;
@@ -127,27 +126,29 @@ bool PlaybackEngine::OpenDevice() {
   }
 }
 
-void PlaybackEngine::EnterStream(bool wrapped, int64_t fileEnd) {
+void PlaybackEngine::EnterStream(bool wrapped, int64_t fileBytes) {
+  int64_t dataStart = 0;
+  int64_t dataLength = fileBytes;
   if (wrapped) {
     uint32_t size = 0;
-    const int64_t start = waveReader_.FindWaveData(*file_, size) == 0 ? file_->Tell() : int64_t{-1};
-    if (start < 0) {
+    dataStart = waveReader_.FindWaveData(*file_, size) == 0 ? file_->Tell() : int64_t{-1};
+    if (dataStart < 0) {
       ShowError("SeekWaveData() Error!!", "Vocrix File Error");
       state_ = PlaybackState::kDraining;
       return;
     }
     // The compressed stream ends with the chunk: what follows it is no frame.
-    fileEnd = start + size;
+    dataLength = size;
   }
-  input_.Bind(file_.get(), fileEnd);
+  input_.emplace(*file_, dataStart, dataLength);
 
-  if (decoder_.GetVocrixHeader(input_, totalSamples_, streamType_) != 0) {
+  if (decoder_.GetVocrixHeader(*input_, totalSamples_, streamType_) != 0) {
     ShowError("GetVocrixHeader() Error!!", "Vocrix File Error");
     closeRequested_ = true;
     state_ = PlaybackState::kDraining;
     return;
   }
-  firstFrameOffset_ = std::max<int64_t>(0, input_.Tell());
+  firstFrameOffset_ = input_->Tell();
 
   totalText_[0] = '\0';
   display_.ClearForStream();
@@ -170,7 +171,7 @@ void PlaybackEngine::EnterStream(bool wrapped, int64_t fileEnd) {
   // data can hold; without a count, what the data can hold up to 30 minutes. Should the
   // room not be had, the list grows as frames come.
   const int64_t smallest = SmallestFrameBytes(streamType_);
-  const int64_t left = std::max<int64_t>(0, fileEnd - firstFrameOffset_);
+  const int64_t left = std::max<int64_t>(0, dataLength - firstFrameOffset_);
   const int64_t fit = left / smallest + (left % smallest != 0 ? 1 : 0);
   const int64_t wanted = totalSamples_ >= 0
                              ? std::min<int64_t>(int64_t{totalFrames_} + 1, fit)

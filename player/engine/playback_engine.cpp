@@ -19,7 +19,7 @@ PlaybackEngine::PlaybackEngine(PlaybackServices services, PlaybackView& view,
 
 PlaybackEngine::~PlaybackEngine() {
   queue_.Unregister(target_);
-  input_.Unbind();
+  input_.reset();
   // The device closes itself when it is destroyed; the file closes with its stream.
 }
 
@@ -296,7 +296,7 @@ PlaybackEngine::StepResult PlaybackEngine::StepDraining() {
 }
 
 bool PlaybackEngine::CloseInput(const char* caption) {
-  input_.Unbind();
+  input_.reset();
   if (!file_) return true;
   const int result = file_->Close();
   file_.reset();
@@ -316,10 +316,10 @@ void PlaybackEngine::ReleaseRun() {
 }
 
 int PlaybackEngine::DecodeFrame(std::span<uint8_t> out) {
-  const int64_t offset = input_.Tell();
+  const int64_t offset = input_->Tell();
   if (offset < 0) return static_cast<int>(offset);
   const int result =
-      decoder_.ReadAndDecodeFrame(input_, out, static_cast<int>(rate_ / 1000), streamType_, false);
+      decoder_.ReadAndDecodeFrame(*input_, out, static_cast<int>(rate_ / 1000), streamType_, false);
   if (result > 0) {
     if (static_cast<size_t>(frameIndex_) == controlList_.Size() &&
         !controlList_.Append(offset, result)) {

@@ -11,11 +11,11 @@
 #include "audio/wave_out_device.h"
 #include "codec/decoder.h"
 #include "io/byte_stream.h"
+#include "io/window_stream.h"
 #include "platform/clock.h"
 #include "platform/message_queue.h"
 #include "platform/prompter.h"
 #include "player/engine/control_list.h"
-#include "player/engine/data_window.h"
 #include "player/engine/panel_display.h"
 #include "player/engine/playback_view.h"
 #include "wavfile/wave_file.h"
@@ -151,9 +151,10 @@ class PlaybackEngine {
 
   // Opening, broken up.
   bool OpenInput();
-  bool ProbeWrapper(bool& wrapped, int64_t& fileEnd);
+  // A bare stream's `fileBytes` is the file's length.
+  bool ProbeWrapper(bool& wrapped, int64_t& fileBytes);
   bool OpenDevice();
-  void EnterStream(bool wrapped, int64_t fileEnd);
+  void EnterStream(bool wrapped, int64_t fileBytes);
   // Closes the file; a failure is shown with `caption`. False when closing failed.
   bool CloseInput(const char* caption);
 
@@ -196,7 +197,9 @@ class PlaybackEngine {
   int frameMs_ = kFrameMs;
 
   std::unique_ptr<ByteStream> file_;
-  DataWindow input_;  // what the decoder reads: the file, or the wrapper's "data" chunk
+  // What the decoder reads: the whole file, or the wrapper's "data" chunk. Positions (and the
+  // control list's offsets) count from its start.
+  std::optional<WindowStream> input_;
   std::string path_;
   int64_t firstFrameOffset_ = 0;
   char messageText_[256] = {};

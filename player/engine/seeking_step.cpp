@@ -49,7 +49,7 @@ void PlaybackEngine::StepSeeking() {
     active_ = false;
     return;
   }
-  if (const int64_t moved = input_.Seek(offset, SeekOrigin::kBegin); moved < 0) {
+  if (const int64_t moved = input_->Seek(offset, SeekOrigin::kBegin); moved < 0) {
     ShowReadError(static_cast<int>(moved));
     active_ = false;
     return;

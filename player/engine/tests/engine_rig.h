@@ -130,8 +130,8 @@ class ReferenceDecoder {
 
 // ---- Platform ----
 
-// Files held in memory, opened as copies. Every position a stream is moved to from its start
-// is logged.
+// Files held in memory, opened as copies. Every move of a stream to another position, counted
+// from its start, is logged.
 class MemoryFileOpener final : public FileOpener {
  public:
   void Put(const std::string& path, std::vector<uint8_t> bytes) { files_[path] = std::move(bytes); }
@@ -153,7 +153,7 @@ class MemoryFileOpener final : public FileOpener {
     int64_t Read(std::span<uint8_t> buffer) override { return inner_.Read(buffer); }
     int64_t Write(std::span<const uint8_t> data) override { return inner_.Write(data); }
     int64_t Seek(int64_t offset, SeekOrigin origin) override {
-      if (origin == SeekOrigin::kBegin) seeks_.push_back(offset);
+      if (origin == SeekOrigin::kBegin && offset != inner_.Tell()) seeks_.push_back(offset);
       return inner_.Seek(offset, origin);
     }
     int64_t Tell() override { return inner_.Tell(); }

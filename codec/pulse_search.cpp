@@ -138,9 +138,12 @@ int32_t SearchPulses(std::span<const float> x, std::span<const float> h) {
   for (size_t t = 0; t < kPulseTrackCount; ++t) pairs[t] = PreselectTrack(t, tracks[t], d, phi);
 
   // Tracks by the score of their best pair, highest first, lower track first on ties.
+  // An insertion sort: stable, and unlike std::stable_sort it takes no temporary buffer.
   std::array<size_t, kPulseTrackCount> order = {0, 1, 2};
-  std::stable_sort(order.begin(), order.end(),
-                   [&](size_t a, size_t b) { return pairs[a][0].score > pairs[b][0].score; });
+  for (size_t i = 1; i < order.size(); ++i) {
+    for (size_t j = i; j > 0 && pairs[order[j]][0].score > pairs[order[j - 1]][0].score; --j)
+      std::swap(order[j], order[j - 1]);
+  }
 
   // Choice per track: a pair index 0..3, or kKeptPairs for no pulse.
   std::array<size_t, kPulseTrackCount> choice;

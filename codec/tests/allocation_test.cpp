@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "codec/decoder.h"
+#include "codec/encoder.h"
+#include "codec/tests/test_speech.h"
 #include "codec/tests/test_streams.h"
 #include "io/memory_stream.h"
 
@@ -63,6 +65,29 @@ TEST(DecoderAllocationTest, DecodingFramesAllocatesNothing) {
     ASSERT_GT(session.ReadAndDecodeFrame(file, out, i % 2 ? 8 : 11, type, false), 0);
   }
   EXPECT_EQ(allocations.load() - before, 0);
+}
+
+// Every path of the frame loop: 8000 and 11025 Hz input, both rate modes, and the activity
+// decision over speech, background and silence, so every frame type is coded.
+TEST(EncoderAllocationTest, EncodingFramesAllocatesNothing) {
+  const auto clips = test::SampleClips();
+  ASSERT_FALSE(clips.empty());
+  const std::vector<int16_t> input = test::SpeechNoiseSilenceSpeech(clips.front().samples);
+  EncoderSession session;
+  std::array<uint8_t, 20> out{};
+  std::array<int, 4> types{};
+
+  const long before = allocations.load();
+  for (size_t at = 0; at + 220 <= input.size(); at += 220) {
+    const size_t frame = at / 220;
+    const int rate = frame % 3 == 0 ? 11025 : 8000;
+    ASSERT_GT(session.EncodeFrame(std::span<const int16_t>(input.data() + at, 220), rate, out, 1,
+                                  frame % 2),
+              0);
+    ++types[static_cast<size_t>(session.LastFrameType())];
+  }
+  EXPECT_EQ(allocations.load() - before, 0);
+  for (int count : types) EXPECT_GT(count, 0);
 }
 
 }  // namespace

@@ -7,3 +7,16 @@ function(vx_add_test name)
   gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
                        DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
 endfunction()
+
+# vx_add_gui_test(<name> SOURCES <files...> LIBS <targets...>)
+# A GoogleTest executable that needs a display: one CTest case that runs it on a virtual X
+# server of its own (xvfb-run), at 24-bit depth so that colours are exact.
+function(vx_add_gui_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock)
+  add_test(NAME ${name}
+           COMMAND xvfb-run -a -s "-screen 0 1024x768x24" $<TARGET_FILE:${name}>
+           WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 300)
+endfunction()

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/file_chooser.h"
+
+class wxWindow;
+
+namespace vx {
+
+// The open-file dialog of wx.
+class WxFileChooser final : public FileChooser {
+ public:
+  explicit WxFileChooser(wxWindow* parent = nullptr) : parent_(parent) {}
+  std::optional<std::string> ChooseOpenFile(const OpenFileRequest& request) override;
+  void SetParent(wxWindow* parent) { parent_ = parent; }
+
+ private:
+  wxWindow* parent_;
+};
+
+// The old filter ("A (*.a)|*.a|B|*.b||") as a wx wildcard: the closing "||" dropped.
+std::string WildcardOfFilter(const std::string& filter);
+
+}  // namespace vx

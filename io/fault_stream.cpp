@@ -22,6 +22,13 @@ int64_t FaultStream::Write(std::span<const uint8_t> data) {
     if (room == 0 && !data.empty()) return -ENOSPC;
     data = data.first(static_cast<size_t>(std::min<int64_t>(room, data.size())));
   }
+  if (plan_.sizeLimit >= 0) {
+    int64_t position = inner_->Tell();
+    if (position < 0) return position;
+    int64_t room = std::max<int64_t>(0, plan_.sizeLimit - position);
+    if (room == 0 && !data.empty()) return -ENOSPC;
+    data = data.first(static_cast<size_t>(std::min<int64_t>(room, data.size())));
+  }
   int64_t n = inner_->Write(data);
   if (n > 0) written_ += n;
   return n;

@@ -12,9 +12,12 @@ struct FaultPlan {
   int64_t readEndsAt = -1;     // reads stop at this position, as if the stream ended there
   int64_t readFailsAt = -1;    // a read starting at or beyond this position fails with -EIO
   int64_t diskFullAfter = -1;  // total bytes the medium takes; later writes are short, then -ENOSPC
-  int failSeekNumber = -1;     // the n-th Seek (counting from 1) fails with -EIO; 0 fails every Seek
-  int failTellNumber = -1;     // the same for Tell
-  bool failClose = false;      // Close releases the stream but answers -EIO
+  int failSeekNumber = -1;  // the n-th Seek (counting from 1) fails with -EIO; 0 fails every Seek
+  int failTellNumber = -1;  // the same for Tell
+  bool failClose = false;   // Close releases the stream but answers -EIO
+  // A full disk that still lets bytes already in the file be rewritten: the stream cannot
+  // grow past this size; a write reaching beyond it is short, then -ENOSPC.
+  int64_t sizeLimit = -1;
 };
 
 // Wraps a stream and injects the faults of a plan: short reads, failed reads and writes,

@@ -42,6 +42,19 @@ TEST(FaultStreamTest, DiskFullCutsTheWriteThenRefusesMore) {
   EXPECT_EQ(stream.BytesWritten(), 5);
 }
 
+TEST(FaultStreamTest, SizeLimitStopsGrowthButLetsWrittenBytesBeRewritten) {
+  auto memory = std::make_unique<MemoryStream>();
+  const MemoryStream* inner = memory.get();
+  FaultStream stream(std::move(memory), FaultPlan{.sizeLimit = 5});
+  std::vector<uint8_t> data{1, 2, 3};
+  EXPECT_EQ(stream.Write(data), 3);
+  EXPECT_EQ(stream.Write(data), 2) << "the file grows to the limit only";
+  EXPECT_EQ(stream.Write(data), -ENOSPC);
+  ASSERT_EQ(stream.Seek(1, SeekOrigin::kBegin), 1);
+  EXPECT_EQ(stream.Write(data), 3) << "rewriting inside the file still works";
+  EXPECT_EQ(inner->Bytes(), (std::vector<uint8_t>{1, 1, 2, 3, 2}));
+}
+
 TEST(FaultStreamTest, CountedSeekAndTellFailures) {
   struct Case {
     int failNumber;
@@ -49,8 +62,8 @@ TEST(FaultStreamTest, CountedSeekAndTellFailures) {
   };
   for (const Case& c : {Case{2, {true, false, true}}, Case{0, {false, false, false}},
                         Case{-1, {true, true, true}}}) {
-    FaultStream stream(Ten(), FaultPlan{.failSeekNumber = c.failNumber,
-                                        .failTellNumber = c.failNumber});
+    FaultStream stream(Ten(),
+                       FaultPlan{.failSeekNumber = c.failNumber, .failTellNumber = c.failNumber});
     for (size_t i = 0; i < c.seekOk.size(); ++i) {
       EXPECT_EQ(stream.Seek(1, SeekOrigin::kBegin) >= 0, c.seekOk[i]) << c.failNumber << " " << i;
       EXPECT_EQ(stream.Tell() >= 0, c.seekOk[i]) << c.failNumber << " " << i;

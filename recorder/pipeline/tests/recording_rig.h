@@ -1,0 +1,230 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "audio/virtual_wave_api.h"
+#include "codec/encoder.h"
+#include "codec/tests/test_speech.h"
+#include "io/fault_stream.h"
+#include "io/file_stream.h"
+#include "platform/clock.h"
+#include "platform/headless/scripted_prompter.h"
+#include "platform/message_queue.h"
+#include "platform/path_services.h"
+#include "recorder/pipeline/recording_pipeline.h"
+
+namespace vx::testing {
+
+// A directory of the test's own, removed with everything in it.
+class TempDir {
+ public:
+  TempDir() {
+    char pattern[] = "/tmp/vx_recording_XXXXXX";
+    if (mkdtemp(pattern) == nullptr) ADD_FAILURE() << "no temporary directory";
+    path_ = pattern;
+  }
+  ~TempDir() { std::filesystem::remove_all(path_); }
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+inline std::vector<uint8_t> ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The system's path services with the current directory fixed to a directory of the test.
+class FixedDirectoryPaths final : public PosixPathServices {
+ public:
+  explicit FixedDirectoryPaths(std::string directory) : directory_(std::move(directory)) {}
+  std::optional<std::string> CurrentDirectory() override { return directory_; }
+
+ private:
+  std::string directory_;
+};
+
+struct PathDocument final : RecordingDocument {
+  std::string GetPathName() const override { return path; }
+  void SetPathName(const std::string& p) override { path = p; }
+  std::string path;
+};
+
+// Records what the pipeline has the window draw. Texts are kept only when `recording` (the
+// allocation test turns it off).
+class RecordingViewLog final : public RecordingView {
+ public:
+  void EnableRecord(bool enabled) override { recordEnabled = enabled; }
+  void EnableStop(bool enabled) override { stopEnabled = enabled; }
+  void SetWaitCursor(bool shown) override { waitCursor = shown; }
+  void ClearTimeBox() override { ++boxClears; }
+  void DrawTimeText(std::string_view text) override {
+    if (recording) times.emplace_back(text);
+  }
+  void DrawRateLamps(bool halfLit, bool fullLit) override {
+    half = halfLit;
+    full = fullLit;
+    if (onTurn) onTurn();
+  }
+  void ShowRateButtons(bool fullPressed, bool halfPressed) override {
+    fullButton = fullPressed;
+    halfButton = halfPressed;
+  }
+  std::optional<std::string> ChooseSavePath(const SaveDialogRequest& request) override {
+    ++dialogs;
+    filter = std::string(request.filter);
+    return saveAnswer;
+  }
+
+  bool recording = true;
+  bool recordEnabled = false, stopEnabled = false, waitCursor = false;
+  int boxClears = 0;
+  std::vector<std::string> times;
+  bool half = false, full = false, fullButton = false, halfButton = false;
+  int dialogs = 0;
+  std::string filter;
+  std::optional<std::string> saveAnswer;
+  // Called at every display update: once per loop turn while counting down or recording.
+  std::function<void()> onTurn;
+};
+
+// A heap that counts the blocks it hands out.
+class CountingHeap final : public BlockHeap {
+ public:
+  void* Allocate(size_t bytes) override {
+    ++allocations;
+    return std::calloc(1, bytes);
+  }
+  bool Free(void* memory) override {
+    std::free(memory);
+    return true;
+  }
+  int allocations = 0;
+};
+
+// The first 45200 samples (5.65 s) of recorded speech, as the capture's bytes.
+inline std::vector<uint8_t> SpeechBytes() {
+  const test::SpeechClip clip = test::ReadSpeechClip(test::SourcePath("samples/vm-intro.wav"));
+  EXPECT_FALSE(clip.samples.empty()) << "the speech sample is missing";
+  std::vector<uint8_t> bytes(clip.samples.size() * 2);
+  std::memcpy(bytes.data(), clip.samples.data(), bytes.size());
+  return bytes;
+}
+
+// What the recorder writes for `frames` frames of `pcm`: the header with their sample count,
+// then the frames as a fresh session encodes them.
+inline std::vector<uint8_t> ExpectedFile(const std::vector<uint8_t>& pcm, int frames,
+                                         int rateMode) {
+  EncoderSession session;
+  std::array<uint8_t, 2 + kMaxHeaderBytes> header{};
+  const int n =
+      session.WriteSpeechHeader(frames * 160, "Voice Message", "Nocomment", 1, rateMode, header);
+  std::vector<uint8_t> file(header.begin(), header.begin() + 2 + n);
+  session.EncoderReset();
+  for (int f = 0; f < frames; ++f) {
+    std::array<int16_t, 160> samples{};
+    std::memcpy(samples.data(), pcm.data() + f * 320, 320);
+    std::array<uint8_t, 20> out{};
+    const int bytes = session.EncodeFrame(samples, 8, out, 1, rateMode);
+    file.insert(file.end(), out.begin(), out.begin() + bytes);
+  }
+  return file;
+}
+
+// The pipeline on the virtual card and a virtual clock, writing real files in a directory
+// of its own (the current directory of its path services) through a fault-injecting opener,
+// with a scripted prompter and a main window that counts its close messages. Actions can be
+// scheduled at a time of the clock: they arrive as messages, the way a button press does.
+struct RecordingRig {
+  explicit RecordingRig(BlockHeap& heap = ProcessHeap())
+      : paths(dir.Path()),
+        card(queue, clock),
+        pipeline(RecordingServices{queue, prompter, clock, files, paths, card, heap}, view,
+                 document) {
+    mainWindow = queue.Register([this](const Message& m) {
+      if (m.id == kMsgClose) ++mainWindowCloses;
+    });
+    actions = queue.Register([this](const Message& m) {
+      auto& action = scheduled[static_cast<size_t>(m.wparam)];
+      if (action.run) action.run();
+    });
+    pipeline.SetMainWindow(mainWindow);
+    observer = clock.AddObserver([this](int64_t now) {
+      for (size_t i = 0; i < scheduled.size(); ++i) {
+        if (!scheduled[i].posted && now >= scheduled[i].atMs) {
+          scheduled[i].posted = true;
+          queue.Post(actions, kMsgPrivateFirst, i);
+        }
+      }
+    });
+    view.saveAnswer = dir.File("take.vxs");
+    pipeline.InitialUpdate();
+  }
+  ~RecordingRig() { clock.RemoveObserver(observer); }
+
+  std::string TemporaryPath() const { return dir.File("VocrixRec.tmp"); }
+  // Runs `action` once the clock has reached `atMs` (taken by the loop's next turn).
+  void At(int64_t atMs, std::function<void()> action) {
+    scheduled.push_back({atMs, std::move(action), false});
+  }
+  // Drops the actions not yet run (a run that ended early leaves its stop behind).
+  void CancelActions() {
+    for (Scheduled& s : scheduled) {
+      s.posted = true;
+      s.run = nullptr;
+    }
+  }
+  // Stop after `ms` of capture, counted from the end of a countdown started now.
+  void StopAfterCapture(int64_t ms) {
+    At(clock.Ticks() + RecordingPipeline::kCountdownMs + ms, [this] { pipeline.OnStop(); });
+  }
+  void Pump() {
+    for (int guard = 0; guard < 100000; ++guard) {
+      std::optional<Message> m = queue.Take();
+      if (!m) return;
+      queue.Dispatch(*m);
+    }
+    ADD_FAILURE() << "the queue never emptied";
+  }
+  // Presses Record and runs the whole run.
+  void Record() {
+    pipeline.OnRecord();
+    Pump();
+  }
+
+  struct Scheduled {
+    int64_t atMs;
+    std::function<void()> run;
+    bool posted;
+  };
+
+  TempDir dir;
+  MessageQueue queue;
+  VirtualClock clock;
+  ScriptedPrompter prompter{kAnswerOk};
+  PosixFileOpener disk;
+  FaultFileOpener files{disk};
+  FixedDirectoryPaths paths;
+  VirtualWaveApi card;
+  RecordingViewLog view;
+  PathDocument document;
+  RecordingPipeline pipeline;
+  TargetId mainWindow = kNoTarget;
+  TargetId actions = kNoTarget;
+  int mainWindowCloses = 0;
+  std::vector<Scheduled> scheduled;
+  int observer = 0;
+};
+
+}  // namespace vx::testing

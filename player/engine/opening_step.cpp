@@ -68,11 +68,6 @@ bool PlaybackEngine::OpenInput() {
     ShowError(messageText_, "Vocrix File Open Error");
     return false;
   }
-  // Entries of another file would send a seek to wrong places.
-  if (path_ != listPath_) {
-    controlList_.Clear();
-    listPath_ = path_;
-  }
   return true;
 }
 
@@ -126,6 +121,15 @@ bool PlaybackEngine::OpenDevice() {
   }
 }
 
+void PlaybackEngine::KeepControlsFor(int64_t streamBytes) {
+  // Entries of another file would send a seek to wrong places. A file is taken for the same
+  // one when its path and its stream's length are unchanged.
+  if (path_ == listPath_ && streamBytes == listBytes_) return;
+  controlList_.Clear();
+  listPath_ = path_;
+  listBytes_ = streamBytes;
+}
+
 void PlaybackEngine::EnterStream(bool wrapped, int64_t fileBytes) {
   int64_t dataStart = 0;
   int64_t dataLength = fileBytes;
@@ -141,6 +145,7 @@ void PlaybackEngine::EnterStream(bool wrapped, int64_t fileBytes) {
     dataLength = size;
   }
   input_.emplace(*file_, dataStart, dataLength);
+  KeepControlsFor(dataLength);
 
   if (decoder_.GetVocrixHeader(*input_, totalSamples_, streamType_) != 0) {
     ShowError("GetVocrixHeader() Error!!", "Vocrix File Error");
@@ -149,6 +154,7 @@ void PlaybackEngine::EnterStream(bool wrapped, int64_t fileBytes) {
     return;
   }
   firstFrameOffset_ = input_->Tell();
+  streamEntered_ = true;
 
   totalText_[0] = '\0';
   display_.ClearForStream();

@@ -13,7 +13,8 @@ PlaybackEngine::PlaybackEngine(PlaybackServices services, PlaybackView& view,
       files_(services.files),
       view_(view),
       documentPath_(std::move(documentPath)),
-      device_(services.waveApi, services.prompter) {
+      device_(services.waveApi, services.prompter,
+              services.blockHeap != nullptr ? *services.blockHeap : ProcessHeap()) {
   target_ = queue_.Register([this](const Message& message) { OnMessage(message); });
 }
 
@@ -102,6 +103,8 @@ void PlaybackEngine::OnPlayRequest() {
 
 void PlaybackEngine::RequestSeek() {
   if (state_ != PlaybackState::kPlaying && state_ != PlaybackState::kDraining) return;
+  // Draining after a failed opening has no stream to seek in: nothing to decode from.
+  if (!streamEntered_) return;
   if (device_.Reset() == 0) state_ = PlaybackState::kSeeking;
 }
 
@@ -151,7 +154,8 @@ void PlaybackEngine::UpdateDisplay(int timeMode, int sliderMode) {
   facts.animating = state_ == PlaybackState::kPlaying || state_ == PlaybackState::kDraining;
   if (timeMode == kTimeFromDevice && device_.IsOpen()) {
     uint32_t position = 0;
-    if (device_.GetPosition(position) == 0) facts.devicePosition = position;
+    if (device_.GetPosition(position) == 0) devicePosition_ = position;
+    facts.devicePosition = devicePosition_;
   }
   facts.baseBytes = baseBytes_;
   facts.seekTarget = seekTarget_;
@@ -260,8 +264,13 @@ PlaybackEngine::StepResult PlaybackEngine::Step() {
 }
 
 PlaybackEngine::StepResult PlaybackEngine::StepDraining() {
+  ForgetStall();
   while (device_.IsLastWrittenPlaying()) {
     UpdateDisplay(kTimeFromDevice, kSliderFollow);
+    if (DeviceStalled()) {
+      GiveUpStalledDevice();
+      return StepResult::kContinue;
+    }
     bool noted = false;
     for (size_t waiting = queue_.Size(); waiting > 0; --waiting) {
       std::optional<Message> message = queue_.Take();
@@ -295,7 +304,28 @@ PlaybackEngine::StepResult PlaybackEngine::StepDraining() {
   return result;
 }
 
+bool PlaybackEngine::DeviceStalled() {
+  const int64_t now = clock_.Ticks();
+  if (stallSinceMs_ < 0 || devicePosition_ != stallPosition_) {
+    stallPosition_ = devicePosition_;
+    stallSinceMs_ = now;
+    return false;
+  }
+  return now - stallSinceMs_ >= kStallMs;
+}
+
+void PlaybackEngine::GiveUpStalledDevice() {
+  ShowError("The sound device has stopped playing.", "");
+  ForgetStall();
+  // Reset hands back every block the device holds, so Draining can close; a device that
+  // cannot even do that ends the run at once (the run's end closes it).
+  if (device_.Reset() != 0) active_ = false;
+  deviceStopped_ = true;
+  state_ = PlaybackState::kDraining;
+}
+
 bool PlaybackEngine::CloseInput(const char* caption) {
+  streamEntered_ = false;
   input_.reset();
   if (!file_) return true;
   const int result = file_->Close();

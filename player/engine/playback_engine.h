@@ -39,6 +39,8 @@ struct PlaybackServices {
   Clock& clock;
   FileOpener& files;
   WaveApi& waveApi;
+  // Where the device takes its blocks from (once per run); the process heap when null.
+  BlockHeap* blockHeap = nullptr;
 };
 
 // The document seam: the path of the file to play, empty when there is none. The player's
@@ -64,6 +66,9 @@ class PlaybackEngine {
   static constexpr int kWarmUpMs = 500;
   // Room kept in the control list when the header gives no frame count: 30 minutes.
   static constexpr size_t kUnknownCountReserve = 90000;
+  // A device holding queued sound whose position has not moved for this long (ms of the
+  // clock) will never play it: the run gives the sound up instead of waiting for ever.
+  static constexpr int64_t kStallMs = 5000;
 
   PlaybackEngine(PlaybackServices services, PlaybackView& view, DocumentPath documentPath);
   PlaybackEngine(const PlaybackEngine&) = delete;
@@ -155,6 +160,8 @@ class PlaybackEngine {
   bool ProbeWrapper(bool& wrapped, int64_t& fileBytes);
   bool OpenDevice();
   void EnterStream(bool wrapped, int64_t fileBytes);
+  // Empties the control list unless it describes this path with this many stream bytes.
+  void KeepControlsFor(int64_t streamBytes);
   // Closes the file; a failure is shown with `caption`. False when closing failed.
   bool CloseInput(const char* caption);
 
@@ -164,6 +171,11 @@ class PlaybackEngine {
   static constexpr int kAppendFailed = -1000;
   int DecodeFrame(std::span<uint8_t> out);
   void ReleaseRun();
+  // While waiting on the device: true once its position has stayed put for kStallMs.
+  bool DeviceStalled();
+  void ForgetStall() { stallSinceMs_ = -1; }
+  // Shows the stall, takes every block back (Reset) and drains.
+  void GiveUpStalledDevice();
   void ShowError(const char* text, const char* caption);
   void ShowReadError(int result);
   DisplayFacts Facts();
@@ -201,6 +213,7 @@ class PlaybackEngine {
   // control list's offsets) count from its start.
   std::optional<WindowStream> input_;
   std::string path_;
+  bool streamEntered_ = false;  // the stream header has been read: frames can be decoded
   int64_t firstFrameOffset_ = 0;
   char messageText_[256] = {};
 
@@ -221,8 +234,13 @@ class PlaybackEngine {
   int32_t totalFrames_ = 0;
   double volume_ = 0.0;
 
+  uint32_t devicePosition_ = 0;  // the device's byte position, as last read for the display
+  uint32_t stallPosition_ = 0;   // the position at which the device was seen standing
+  int64_t stallSinceMs_ = -1;    // since when (clock ms); -1 while not waiting
+
   ControlList controlList_;
-  std::string listPath_;  // the file the control list describes
+  std::string listPath_;    // the file the control list describes
+  int64_t listBytes_ = -1;  // and the length of its stream
   char totalText_[16] = {};
   PanelDisplay display_;
   std::array<uint8_t, 440> scratch_{};  // one frame of output discarded while seeking

@@ -13,9 +13,14 @@ void PlaybackEngine::StepPlaying() {
     if (needBlock_) {
       if (device_.IsWriteBlockBusy()) {
         // All blocks are queued: wait a frame's time for one to come back.
+        if (DeviceStalled()) {
+          GiveUpStalledDevice();
+          return;
+        }
         clock_.Sleep(frameMs_);
         return;
       }
+      ForgetStall();
       uint32_t size = 0;
       device_.GetWriteBlock(fillPointer_, size);
       remaining_ = chunk_ = static_cast<int32_t>(size);
@@ -62,6 +67,10 @@ void PlaybackEngine::StepPlaying() {
       if (device_.Restart() != 0) {
         ShowError("RestartWaveDevice() Error!", "");
         closeRequested_ = true;
+        // The device stays paused and would never play the block just written: take it
+        // back, or Draining would wait for it for ever.
+        device_.Reset();
+        deviceStopped_ = true;
         state_ = PlaybackState::kDraining;
       }
       needRestart_ = false;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <memory>
@@ -174,7 +176,10 @@ class RecordingView final : public PlaybackView {
  public:
   void EnablePlay(bool enabled) override { playEnabled = enabled; }
   void EnableStop(bool enabled) override { stopEnabled = enabled; }
-  void SetWaitCursor(bool shown) override { waitCursor = shown; }
+  void SetWaitCursor(bool shown) override {
+    waitCursor = shown;
+    if (onWaitCursor) onWaitCursor(shown);
+  }
   void DrawVolume(double volume) override {
     ++volumeDraws;
     drawnVolume = volume;
@@ -216,13 +221,18 @@ class RecordingView final : public PlaybackView {
   int sliderPosition = -1;
   // Called at every display update (once per step while playing or draining).
   std::function<void()> onUpdate;
+  // Called as the wait cursor is shown and hidden (around opening, closing and seeking).
+  std::function<void(bool)> onWaitCursor;
 };
 
 // The engine on the virtual card and a virtual clock, reading files from memory through a
 // fault-injecting opener, with a scripted prompter and a main window that counts its close
 // messages. Actions can be scheduled at a time of the clock: they arrive as messages, the
-// way a button press does.
+// way a button press does. A run still going at kDeadlineMs of the clock fails the test and
+// is stopped; one that does not end even then aborts the test binary rather than hang it.
 struct EngineRig {
+  static constexpr int64_t kDeadlineMs = 30 * 60 * 1000;
+
   explicit EngineRig(VirtualCardConfig config = {})
       : card(queue, clock, config),
         engine(PlaybackServices{queue, prompter, clock, files, card}, view,
@@ -236,6 +246,15 @@ struct EngineRig {
     });
     engine.SetMainWindow(mainWindow);
     observer = clock.AddObserver([this](int64_t now) {
+      if (now >= 2 * kDeadlineMs) {
+        std::fprintf(stderr, "the run did not stop at the deadline: aborting\n");
+        std::abort();
+      }
+      if (now >= kDeadlineMs && !deadlinePassed) {
+        deadlinePassed = true;
+        ADD_FAILURE() << "the run was still going at the deadline: stopping it";
+        At(now, [this] { engine.RequestStop(); });
+      }
       for (size_t i = 0; i < scheduled.size(); ++i) {
         if (!scheduled[i].posted && now >= scheduled[i].atMs) {
           scheduled[i].posted = true;
@@ -288,6 +307,7 @@ struct EngineRig {
   TargetId mainWindow = kNoTarget;
   TargetId actions = kNoTarget;
   int mainWindowCloses = 0;
+  bool deadlinePassed = false;
   std::vector<Scheduled> scheduled;
   int observer = 0;
 };

@@ -352,6 +352,21 @@ TEST(EngineTest, ControlListIsEmptiedWhenAnotherFileIsOpened) {
   EXPECT_EQ(rig.engine.Controls().Size(), 200u);
   ref.Decode(125, 150);
   EXPECT_EQ(rig.Played(), ref.Decode(150));
+  // Another file put in its place under the same name: its entries replace the old ones.
+  const std::vector<uint8_t> third = MakeStream({300, 1, 0, true, 44});
+  rig.Put("second.vxs", third);
+  rig.card.ClearPlayed();
+  rig.engine.SetSeekTarget(150);
+  rig.engine.StartPlayback();
+  rig.Pump();
+  ReferenceDecoder thirdRef(third, 8);
+  ASSERT_EQ(rig.engine.Controls().Size(), 300u);
+  for (int i = 0; i < 300; ++i) {
+    ASSERT_EQ(rig.engine.Controls().Find(i)->offset, thirdRef.Offsets()[static_cast<size_t>(i)]);
+  }
+  thirdRef.Decode(0, 150);
+  thirdRef.Decode(125, 150);
+  EXPECT_EQ(rig.Played(), thirdRef.Decode(150));
 }
 
 TEST(EngineTest, StoredVolumeIsAppliedWhenTheDeviceOpens) {

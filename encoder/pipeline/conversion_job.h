@@ -117,6 +117,8 @@ class ConversionJob {
   const ConversionCounts& Counts() const { return counts_; }
   // Why the last RunConversion failed, also where it showed no message; empty on success.
   const std::string& FailureText() const { return failure_; }
+  // Whether the last RunConversion created (and so emptied) the destination.
+  bool DestinationCreated() const { return destinationCreated_; }
 
  private:
   int Show(const std::string& text, const char* caption, PromptButtons buttons);
@@ -132,6 +134,7 @@ class ConversionJob {
   std::string source_, destination_;
   std::string percentText_, statusText_, failure_;
   int percent_ = 0;
+  bool destinationCreated_ = false;
   int frameLength_ = kFrameLength;
   std::atomic<bool> abortRequested_{false};
 

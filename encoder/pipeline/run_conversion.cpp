@@ -186,6 +186,7 @@ bool ConversionJob::EncodeBlock(ByteStream& destination) {
 ConversionResult ConversionJob::RunConversion() {
   counts_ = {};
   failure_.clear();
+  destinationCreated_ = false;
   statusText_.clear();
   blocksProcessed_ = 0;
   outputCount_ = 0;
@@ -223,6 +224,7 @@ ConversionResult ConversionJob::RunConversion() {
     source->Close();
     return ConversionResult::kFailed;
   }
+  destinationCreated_ = true;
 
   bool ok = true;
   const int64_t headerPosition = destination->Tell();

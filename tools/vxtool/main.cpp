@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "tools/vxtool/commands.h"
+#include "tools/vxtool/encode_command.h"
 
 namespace {
 
@@ -17,6 +18,10 @@ constexpr Command kCommands[] = {
     {"info", vx::cli::RunInfoCommand, "info FILE [--json]          header fields and frame counts"},
     {"decode", vx::cli::RunDecodeCommand,
      "decode IN OUT.wav [--rate 8000|11000|11025]   decode to 16-bit mono WAV"},
+    {"record", vx::cli::RunRecordCommand,
+     "record OUT.vxs [--half] [--seconds S] [--device default|virtual:IN.wav]   record speech"},
+    {"encode", vx::cli::RunEncodeCommand,
+     "encode [options] FILE...    WAV files to .vxs files (encode --help for options)"},
 };
 
 int Usage(FILE* out) {

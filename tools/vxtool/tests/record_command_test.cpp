@@ -1,0 +1,218 @@
+// vxtool record, run as a program: over the virtual card on a virtual clock, and over the real
+// ALSA backend through a configuration whose default capture PCM reads an input file.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "audio/tests/alsa_file_config.h"
+#include "codec/encoder.h"
+#include "codec/tests/test_speech.h"
+#include "io/memory_stream.h"
+#include "wavfile/wave_file.h"
+
+namespace vx {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+  int status;
+  std::string out, err;
+};
+
+std::vector<uint8_t> ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+}
+
+// Recorded speech (5.65 s at 8000 Hz) as PCM bytes.
+std::vector<uint8_t> Speech() {
+  const test::SpeechClip clip = test::ReadSpeechClip(test::SourcePath("samples/vm-intro.wav"));
+  EXPECT_FALSE(clip.samples.empty());
+  std::vector<uint8_t> bytes(clip.samples.size() * 2);
+  std::memcpy(bytes.data(), clip.samples.data(), bytes.size());
+  return bytes;
+}
+
+std::vector<uint8_t> Wave(const std::vector<uint8_t>& pcm, int rate) {
+  MemoryStream file;
+  WaveWriter writer;
+  writer.CreateWaveFormat(file, rate, 16, 1);
+  writer.CreateWaveData(file);
+  file.Write(pcm);
+  writer.CloseWaveData(file);
+  writer.CloseWaveRiff(file);
+  return file.Bytes();
+}
+
+// The file the recorder makes of the first `frames` frames of `pcm`.
+std::vector<uint8_t> Recorded(const std::vector<uint8_t>& pcm, int frames, int rateMode) {
+  EncoderSession session;
+  std::array<uint8_t, 2 + kMaxHeaderBytes> header{};
+  const int n =
+      session.WriteSpeechHeader(frames * 160, "Voice Message", "Nocomment", 1, rateMode, header);
+  std::vector<uint8_t> file(header.begin(), header.begin() + 2 + n);
+  session.EncoderReset();
+  for (int f = 0; f < frames; ++f) {
+    std::array<int16_t, 160> samples{};
+    std::memcpy(samples.data(), pcm.data() + f * 320, 320);
+    std::array<uint8_t, 20> out{};
+    const int bytes = session.EncodeFrame(samples, 8, out, 1, rateMode);
+    file.insert(file.end(), out.begin(), out.begin() + bytes);
+  }
+  return file;
+}
+
+// The sample count of a compressed speech file's header (-2 when it has none).
+int32_t HeaderCount(const std::vector<uint8_t>& file) {
+  if (file.size() < 2) return -2;
+  const size_t n = (file[0] << 8) | file[1];
+  if (file.size() < 2 + n) return -2;
+  SpeechHeaderInfo info;
+  if (ParseSpeechHeader(std::span(file).subspan(2, n), info) != 0) return -2;
+  return info.sampleCount;
+}
+
+class RecordCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("vxtool_record_" + std::to_string(::getpid()));
+    fs::create_directories(dir_);
+    speech_ = Speech();
+    WriteBytes(Path("in.wav"), Wave(speech_, 8000));
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+
+  // Runs `vxtool record ARGS` in the test's directory, with standard input from `input` (a
+  // shell command) or /dev/null; every run is bounded by `timeout`.
+  Outcome Record(const std::string& arguments, const std::string& input = "") {
+    const std::string out = Path("stdout"), err = Path("stderr");
+    const std::string run = "timeout 60 " + std::string(VXTOOL_PATH) + " record " + arguments;
+    const std::string command = "cd " + dir_.string() + " && " +
+                                (input.empty() ? run + " </dev/null" : input + " | " + run) + " >" +
+                                out + " 2>" + err;
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(out), Read(err)};
+  }
+  static std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+  fs::path dir_;
+  std::vector<uint8_t> speech_;
+};
+
+TEST_F(RecordCommandTest, VirtualTakeOf2300MsKeepsFourBlocks) {
+  for (const int rateMode : {0, 1}) {
+    const Outcome run = Record(std::string("take.vxs --seconds 2.3 --device virtual:in.wav") +
+                               (rateMode ? " --half" : ""));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "take.vxs: 100 frames, 16000 samples (2.00 s)\n");
+    const std::vector<uint8_t> take = ReadBytes(Path("take.vxs"));
+    EXPECT_EQ(take, Recorded(speech_, 100, rateMode)) << "rate mode " << rateMode;
+    EXPECT_EQ(ReadBytes(Path("VocrixRec.tmp")), take) << "the temporary file is kept";
+    EXPECT_NE(run.err.find("- 0:03\n- 0:02\n- 0:01\n  0:00\n  0:01\n  0:02\n- 0:03"),
+              std::string::npos)
+        << run.err;
+  }
+  // Without S the virtual card's take is the whole input: 11 whole blocks of its 11.3.
+  const Outcome whole = Record("whole.vxs --device virtual:in.wav");
+  ASSERT_EQ(whole.status, 0) << whole.err;
+  EXPECT_EQ(ReadBytes(Path("whole.vxs")), Recorded(speech_, 275, 0));
+}
+
+TEST_F(RecordCommandTest, RefusesBadArgumentsAndTheTemporaryFileAsTarget) {
+  WriteBytes(Path("wide.wav"), Wave(speech_, 16000));
+  struct Case {
+    std::string arguments;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"VocrixRec.tmp --device virtual:in.wav", "This File is Illegal Name"},
+      {"./vocrixrec.TMP --device virtual:in.wav", "This File is Illegal Name"},
+      {"--device virtual:in.wav", "usage: vxtool record"},
+      {"a.vxs b.vxs --device virtual:in.wav", "usage: vxtool record"},
+      {"a.vxs --seconds 0 --device virtual:in.wav", "--seconds needs"},
+      {"a.vxs --seconds 1.2345 --device virtual:in.wav", "--seconds needs"},
+      {"a.vxs --seconds x --device virtual:in.wav", "--seconds needs"},
+      {"a.vxs --device speaker", "unknown device speaker"},
+      {"a.vxs --device virtual:missing.wav", "missing.wav"},
+      {"a.vxs --device virtual:wide.wav", "captures 8000 Hz 16-bit mono"},
+      {"a.vxs --rate 8000", "unknown option --rate"},
+  };
+  for (const Case& c : cases) {
+    const Outcome run = Record(c.arguments);
+    EXPECT_EQ(run.status, 1) << c.arguments;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << c.arguments << "\n" << run.err;
+  }
+  EXPECT_FALSE(fs::exists(Path("VocrixRec.tmp"))) << "nothing was recorded";
+  EXPECT_FALSE(fs::exists(Path("a.vxs")));
+}
+
+// The real backend: ALSA's default PCM is the file plugin over the null PCM, capturing from an
+// input file. Such a PCM is not paced, so a take holds at least the blocks asked for.
+class AlsaRecordTest : public RecordCommandTest {
+ protected:
+  void SetUp() override {
+    RecordCommandTest::SetUp();
+    // Twice the speech, so that the blocks captured beyond the take still come from it.
+    source_ = speech_;
+    source_.insert(source_.end(), speech_.begin(), speech_.end());
+    alsa_.WriteCaptureSource(source_);
+  }
+  testing::AlsaFileConfig alsa_;
+  std::vector<uint8_t> source_;
+};
+
+TEST_F(AlsaRecordTest, RecordReadsTheConfiguredInputFile) {
+  const Outcome run = Record("take.vxs --seconds 2.3");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::vector<uint8_t> take = ReadBytes(Path("take.vxs"));
+  const int32_t count = HeaderCount(take);
+  ASSERT_GE(count, 16000) << run.err;
+  ASSERT_EQ(count % 4000, 0) << "whole blocks of 25 frames";
+  const int frames = count / 160;
+  ASSERT_LE(frames * 320, static_cast<int>(source_.size()));
+  EXPECT_EQ(take, Recorded(source_, frames, 0));
+}
+
+TEST_F(AlsaRecordTest, EnterDuringTheCountdownStopsWithoutATake) {
+  const Outcome run = Record("take.vxs", "(sleep 1; echo)");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("stopped before the recording began"), std::string::npos) << run.err;
+  EXPECT_FALSE(fs::exists(Path("take.vxs")));
+  EXPECT_EQ(ReadBytes(Path("VocrixRec.tmp")), Recorded({}, 0, 0)) << "a header counting 0";
+}
+
+TEST_F(AlsaRecordTest, InterruptWhileRecordingSavesTheTake) {
+  const std::string out = Path("stdout"), err = Path("stderr");
+  const std::string command = "cd " + dir_.string() + " && (timeout 60 " +
+                              std::string(VXTOOL_PATH) + " record take.vxs </dev/null >" + out +
+                              " 2>" + err + " & pid=$!; sleep 4; kill -INT $pid; wait $pid)";
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << Read(err);
+  const std::vector<uint8_t> take = ReadBytes(Path("take.vxs"));
+  const int32_t count = HeaderCount(take);
+  EXPECT_GT(count, 0) << Read(err);
+  EXPECT_EQ(count % 4000, 0);
+  EXPECT_EQ(ReadBytes(Path("VocrixRec.tmp")), take);
+}
+
+}  // namespace
+}  // namespace vx

@@ -136,6 +136,8 @@ class ReferenceDecoder {
 // from its start, is logged.
 class MemoryFileOpener final : public FileOpener {
  public:
+  // Room for the log, so that keeping it takes no memory while playing.
+  MemoryFileOpener() { seeks_.reserve(256); }
   void Put(const std::string& path, std::vector<uint8_t> bytes) { files_[path] = std::move(bytes); }
   std::unique_ptr<ByteStream> Open(const std::string& path, FileMode, int& error) override {
     auto it = files_.find(path);
@@ -233,9 +235,9 @@ class RecordingView final : public PlaybackView {
 struct EngineRig {
   static constexpr int64_t kDeadlineMs = 30 * 60 * 1000;
 
-  explicit EngineRig(VirtualCardConfig config = {})
+  explicit EngineRig(VirtualCardConfig config = {}, BlockHeap* blockHeap = nullptr)
       : card(queue, clock, config),
-        engine(PlaybackServices{queue, prompter, clock, files, card}, view,
+        engine(PlaybackServices{queue, prompter, clock, files, card, blockHeap}, view,
                [this] { return path; }) {
     mainWindow = queue.Register([this](const Message& m) {
       if (m.id == kMsgClose) ++mainWindowCloses;

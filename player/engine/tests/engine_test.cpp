@@ -381,5 +381,55 @@ TEST(EngineTest, StoredVolumeIsAppliedWhenTheDeviceOpens) {
   EXPECT_EQ(volumeWhilePlaying, 32767u * 65537u);
 }
 
+class ElevenKilohertzTest : public ::testing::TestWithParam<int> {};
+
+// A stream inside an 11 kHz WAVE wrapper decodes to 440 bytes (20 ms) a frame: it plays,
+// seeks and shows its time by that figure.
+TEST_P(ElevenKilohertzTest, PlaysSeeksAndTimesByTheRealFrameSize) {
+  const int wrapperRate = GetParam();
+  const std::vector<uint8_t> stream = MakeStream({900, 1, 0, true, 51});
+  EngineRig rig;
+  rig.Put("speech.vxs", testing::WrapInWave(stream, wrapperRate));
+  int decodedAtSeek = 0;
+  size_t playedAtSeek = 0;
+  int64_t shownBytes = 0;
+  std::string shownNow;
+  int sliderAtSeek = -1;
+  rig.At(3000, [&] {
+    shownBytes = rig.engine.PlayedBytes();
+    shownNow = std::string(rig.engine.NowText());
+    sliderAtSeek = rig.view.sliderPosition;
+    decodedAtSeek = rig.engine.FrameIndex();
+    playedAtSeek = rig.Played().size();
+    OnSliderScroll(rig.engine, SliderNotification::kThumbPosition, 100);
+  });
+  rig.StartAndPump();
+
+  EXPECT_EQ(rig.engine.Rate(), static_cast<uint32_t>(wrapperRate));
+  EXPECT_EQ(rig.engine.BytesPerFrame(), 440);
+  EXPECT_EQ(rig.engine.DataBytes(), 900 * 440);
+  EXPECT_EQ(rig.engine.TotalText(), "  0:18");
+  // Three seconds of sound played, shown as such (at 320 bytes a frame it would be 4 s).
+  EXPECT_NEAR(static_cast<double>(shownBytes), 3 * 22000.0, 2 * 440.0);
+  char expectedNow[16];
+  FormatTimeText(shownBytes * 1000 / 22000, expectedNow);
+  EXPECT_EQ(shownNow, expectedNow);
+  EXPECT_EQ(sliderAtSeek, shownBytes / 440);
+
+  ReferenceDecoder ref(stream, 11);
+  const std::vector<uint8_t> before = Prefix(ref.Decode(0), playedAtSeek);
+  ref.Restart();
+  ref.Decode(0, decodedAtSeek);
+  ref.Decode(75, 100);
+  EXPECT_EQ(rig.Played(), Concat(before, ref.Decode(100)));
+  EXPECT_EQ(rig.engine.BaseBytes(), 100 * 440);
+  EXPECT_EQ(rig.engine.Controls().Find(899)->bytes, 440);
+  EXPECT_TRUE(rig.prompter.Prompts().empty());
+  EXPECT_FALSE(rig.engine.RunFailed());
+}
+
+INSTANTIATE_TEST_SUITE_P(Wrappers, ElevenKilohertzTest, ::testing::Values(11025, 11000),
+                         [](const auto& info) { return std::to_string(info.param) + "Hz"; });
+
 }  // namespace
 }  // namespace vx

@@ -8,5 +8,6 @@ namespace vx::cli {
 int RunInfoCommand(std::span<char* const> args);
 int RunDecodeCommand(std::span<char* const> args);
 int RunRecordCommand(std::span<char* const> args);
+int RunPlayCommand(std::span<char* const> args);
 
 }  // namespace vx::cli

@@ -20,6 +20,8 @@ constexpr Command kCommands[] = {
      "decode IN OUT.wav [--rate 8000|11000|11025]   decode to 16-bit mono WAV"},
     {"record", vx::cli::RunRecordCommand,
      "record OUT.vxs [--half] [--seconds S] [--device default|virtual:IN.wav]   record speech"},
+    {"play", vx::cli::RunPlayCommand,
+     "play FILE [--device default|virtual:OUT.wav] [--seek FRAME]   play through the engine"},
     {"encode", vx::cli::RunEncodeCommand,
      "encode [options] FILE...    WAV files to .vxs files (encode --help for options)"},
 };

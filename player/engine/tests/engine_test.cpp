@@ -26,6 +26,10 @@ struct PlayCase {
   const char* totalText;
 };
 
+void PrintTo(const PlayCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
 class WholeFileTest : public ::testing::TestWithParam<PlayCase> {};
 
 TEST_P(WholeFileTest, PlaysEveryDecodedByteThenClosesInIdle) {
@@ -125,6 +129,10 @@ struct SeekCase {
   int warmUpFrom;
   const char* shownTime;  // the target's time, frames × 20 ms
 };
+
+void PrintTo(const SeekCase& c, std::ostream* out) {
+  *out << "target " << c.target;
+}
 
 class BackwardSeekTest : public ::testing::TestWithParam<SeekCase> {};
 
@@ -281,6 +289,10 @@ struct CloseCase {
   const char* name;
   std::function<void(EngineRig&)> request;
 };
+
+void PrintTo(const CloseCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class CloseDuringRunTest : public ::testing::TestWithParam<CloseCase> {};
 

@@ -102,6 +102,10 @@ struct PlayCase {
   int seek;
 };
 
+void PrintTo(const PlayCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
 class VirtualPlayTest : public PlayCommandTest, public ::testing::WithParamInterface<PlayCase> {};
 
 TEST_P(VirtualPlayTest, WritesWhatTheEnginePlayed) {

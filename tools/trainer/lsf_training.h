@@ -55,7 +55,7 @@ metrics::DistortionSummary MeasureBooks(const LsfTrainingSet& set, FrameType typ
                                         const LsfBooks& books);
 
 struct LsfTrainingOptions {
-  int maxPasses = 60;
+  int maxPasses = 80;
   int patience = 3;  // passes without improvement before stopping
   double minImprovementDb = 0.001;
 };

@@ -1,0 +1,3 @@
+#include "player/app/vocrix_app.h"
+
+wxIMPLEMENT_APP(vx::VocrixApp);

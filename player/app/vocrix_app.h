@@ -1,0 +1,58 @@
+#pragma once
+
+#include <wx/app.h>
+#include <wx/filehistory.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "audio/wave_api.h"
+#include "io/file_stream.h"
+#include "platform/clock.h"
+#include "platform/file_chooser.h"
+#include "platform/message_queue.h"
+#include "platform/wx/wx_prompter.h"
+#include "player/app/handover.h"
+#include "player/app/main_frame.h"
+#include "player/app/panel_layout.h"
+#include "player/app/panel_resources.h"
+#include "player/app/path_atoms.h"
+#include "player/app/string_table.h"
+
+namespace vx {
+
+// The path the command line names: its arguments joined by single spaces (a path with spaces
+// arrives in one piece whether it was quoted or not); empty without arguments.
+std::string CommandLinePath(const std::vector<std::string>& arguments);
+
+// The player program: start-up sequence, the services every window shares, and the
+// hand-over of later copies' files.
+class VocrixApp final : public wxApp {
+ public:
+  bool OnInit() override;
+  int OnExit() override;
+
+  CMainFrame* Frame() const { return frame_; }
+
+ private:
+  // The path to play: the command line's, or the open dialog's; empty to end.
+  std::string TakePath();
+  void OnHandedOver(const std::string& path);
+
+  std::unique_ptr<MessageQueue> queue_;
+  std::unique_ptr<WxPrompter> prompter_;
+  RealClock clock_;
+  PosixFileOpener files_;
+  std::unique_ptr<WaveApi> waveApi_;
+  std::unique_ptr<FileChooser> fileChooser_;
+  StringTable strings_;
+  PanelLayout layout_;
+  PanelBitmaps bitmaps_;
+  PathAtoms atoms_;
+  wxFileHistory history_{4};
+  std::unique_ptr<Handover> handover_;
+  CMainFrame* frame_ = nullptr;
+};
+
+}  // namespace vx

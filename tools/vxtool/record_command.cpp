@@ -1,6 +1,7 @@
 // vxtool record: the recording pipeline on a terminal, over the sound card (ALSA's "default"
 // PCM) or a virtual card that captures a WAV file on a virtual clock.
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -159,6 +160,17 @@ class TerminalView final : public RecordingView {
   bool stopPosted_ = false;
 };
 
+// SIGINT and SIGTERM blocked in the calling thread and every thread it starts later (the
+// sound backend's among them, whose reads a signal would otherwise break off): only the stop
+// watcher takes them. Left blocked when the command ends, as the program ends with it.
+void BlockStopSignals() {
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+}
+
 // Enter on standard input, or SIGINT/SIGTERM, posts a stop message from a thread of its own.
 class StopWatcher {
  public:
@@ -170,7 +182,9 @@ class StopWatcher {
       const char byte = 's';
       [[maybe_unused]] ssize_t n = ::write(signalPipe_, &byte, 1);
     };
-    action.sa_flags = SA_RESETHAND;  // a second Ctrl-C ends the program at once
+    // A repeated signal only stops again: wrappers such as timeout(1) pass one on to the
+    // process and to its group, so one Ctrl-C may arrive twice.
+    action.sa_flags = 0;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, &oldInt_);
     sigaction(SIGTERM, &action, &oldTerm_);
@@ -190,6 +204,11 @@ class StopWatcher {
 
  private:
   void Run(MessageQueue& queue, TargetId target) {
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
     bool watchInput = true;
     for (;;) {
       pollfd fds[2] = {{pipe_[0], POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
@@ -251,6 +270,7 @@ int RunRecordCommand(std::span<char* const> arguments) {
     return Fail("unknown device " + device + " (default or virtual:IN.wav)");
   }
 
+  BlockStopSignals();
   MessageQueue queue;
   RealClock realClock;
   VirtualClock virtualClock;
@@ -282,6 +302,10 @@ int RunRecordCommand(std::span<char* const> arguments) {
   pipeline.SetMainWindow(mainWindow);
   running = &pipeline;
 
+  // The save dialog takes only a directory that exists: find out before recording.
+  const std::string directory = SplitPath(output).directory;
+  if (!directory.empty() && !paths.DirectoryExists(directory))
+    return Fail(output + ": the directory " + directory + " does not exist");
   if (pipeline.IsTemporaryFile(output)) {
     prompter.MessageBox("This File is Illegal Name", "", PromptButtons::kOk, PromptIcon::kNone);
     return 1;

@@ -29,9 +29,9 @@ struct FailureCase {
   SaveOutcome save;
 };
 
-class FailureTest : public ::testing::TestWithParam<FailureCase> {};
+class RecordingFailureTest : public ::testing::TestWithParam<FailureCase> {};
 
-TEST_P(FailureTest, IsShownAndLeavesNothingOpen) {
+TEST_P(RecordingFailureTest, IsShownAndLeavesNothingOpen) {
   const FailureCase& c = GetParam();
   const std::vector<uint8_t> speech = SpeechBytes();
   RecordingRig rig;
@@ -76,7 +76,7 @@ TEST_P(FailureTest, IsShownAndLeavesNothingOpen) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Faults, FailureTest,
+    Faults, RecordingFailureTest,
     ::testing::Values(
         FailureCase{"TemporaryFileNotCreated",
                     // A directory in the way of the file.
@@ -152,7 +152,7 @@ INSTANTIATE_TEST_SUITE_P(
                     SaveOutcome::kFailed}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(FailureTest, ADeviceThatWillNotStopStillEndsTheTake) {
+TEST(RecordingFailureTest, ADeviceThatWillNotStopStillEndsTheTake) {
   const std::vector<uint8_t> speech = SpeechBytes();
   RecordingRig rig;
   rig.card.SetCaptureSource(speech);
@@ -166,7 +166,7 @@ TEST(FailureTest, ADeviceThatWillNotStopStillEndsTheTake) {
   EXPECT_EQ(rig.card.OpenInputs(), 0u);
 }
 
-TEST(FailureTest, AFailingCapturePositionIsShownOncePerRun) {
+TEST(RecordingFailureTest, AFailingCapturePositionIsShownOncePerRun) {
   const std::vector<uint8_t> speech = SpeechBytes();
   RecordingRig rig;
   rig.card.SetCaptureSource(speech);

@@ -154,6 +154,7 @@ TEST_F(RecordCommandTest, RefusesBadArgumentsAndTheTemporaryFileAsTarget) {
       {"a.vxs --device virtual:missing.wav", "missing.wav"},
       {"a.vxs --device virtual:wide.wav", "captures 8000 Hz 16-bit mono"},
       {"a.vxs --rate 8000", "unknown option --rate"},
+      {"none/a.vxs --device virtual:in.wav", "the directory none/ does not exist"},
   };
   for (const Case& c : cases) {
     const Outcome run = Record(c.arguments);
@@ -203,7 +204,7 @@ TEST_F(AlsaRecordTest, InterruptWhileRecordingSavesTheTake) {
   const std::string out = Path("stdout"), err = Path("stderr");
   const std::string command = "cd " + dir_.string() + " && (timeout 60 " +
                               std::string(VXTOOL_PATH) + " record take.vxs </dev/null >" + out +
-                              " 2>" + err + " & pid=$!; sleep 4; kill -INT $pid; wait $pid)";
+                              " 2>" + err + " & pid=$!; sleep 5; kill -INT $pid; wait $pid)";
   const int status = std::system(command.c_str());
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0) << Read(err);

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <new>
 
+#include "audio/alsa_wave_api.h"
+#include "audio/tests/alsa_file_config.h"
 #include "recorder/pipeline/tests/recording_rig.h"
 
 namespace {
@@ -95,6 +97,55 @@ TEST(RecordingAllocationTest, RecordingAllocatesNothingAfterTheCaptureStarts) {
   EXPECT_EQ(rig.pipeline.Frames(), 250);
   EXPECT_EQ(ReadFile(rig.TemporaryPath()), ExpectedFile(speech, 250, 0));
   EXPECT_TRUE(rig.prompter.Prompts().empty());
+}
+
+// The same on the ALSA backend, whose default PCM here captures from an input file as fast as
+// the blocks come back (a capture thread of its own fills them).
+TEST(RecordingAllocationTest, AlsaRecordingAllocatesNothingAfterTheCaptureStarts) {
+  const std::vector<uint8_t> speech = SpeechBytes();
+  testing::AlsaFileConfig alsa;
+  alsa.WriteCaptureSource(speech);
+  testing::TempDir dir;
+  MessageQueue queue;
+  RealClock clock;
+  ScriptedPrompter prompter(kAnswerOk);
+  PosixFileOpener files;
+  testing::FixedDirectoryPaths paths(dir.Path());
+  AlsaWaveApi api(queue);
+  CountingHeap heap;
+  testing::RecordingViewLog view;
+  view.recording = false;
+  view.saveAnswer = dir.File("take.vxs");
+  testing::PathDocument document;
+  RecordingPipeline pipeline(RecordingServices{queue, prompter, clock, files, paths, api, heap},
+                             view, document);
+  int blocksAtStart = -1;
+  long made = -1;
+  view.onTurn = [&] {
+    if (pipeline.State() != RecordState::kRecording) return;
+    if (blocksAtStart < 0) {
+      blocksAtStart = heap.allocations;
+      counted = 0;
+      counting = true;
+    } else if (counting && pipeline.SampleBytes() >= 5 * 16000) {
+      pipeline.OnStop();
+      counting = false;
+      made = counted.load();
+    }
+  };
+  pipeline.OnRecord();
+  while (std::optional<Message> m = queue.Take()) queue.Dispatch(*m);
+  counting = false;
+
+  EXPECT_GT(blocksAtStart, 0);
+  EXPECT_EQ(heap.allocations, blocksAtStart);
+  EXPECT_EQ(made, 0) << "allocations while recording";
+  // Blocks still on their way when Stop came are not encoded; the ring holds four.
+  ASSERT_GE(pipeline.Frames(), 250 - 4 * 25);
+  EXPECT_EQ(pipeline.Frames() % 25, 0);
+  EXPECT_LE(pipeline.Frames() * 320, static_cast<int>(speech.size()));
+  EXPECT_EQ(ReadFile(dir.File("take.vxs")), ExpectedFile(speech, pipeline.Frames(), 0));
+  EXPECT_TRUE(prompter.Prompts().empty());
 }
 
 }  // namespace

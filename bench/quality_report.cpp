@@ -105,7 +105,8 @@ int main(int argc, char** argv) {
     const auto list = vx::metrics::ListCorpus(root, split, error);
     if (!error.empty() || list.empty()) {
       std::fprintf(stderr, "quality_report: %s\n",
-                   error.empty() ? (root + ": no WAV files").c_str() : error.c_str());
+                   error.empty() ? (root + ": no WAV files of the " + splitName + " split").c_str()
+                                 : error.c_str());
       return 1;
     }
     for (const auto& file : list) {

@@ -64,7 +64,8 @@ Handover::Handover(std::string directory) {
 
 Handover::~Handover() {
   server_.reset();
-  if (checker_ && !checker_->IsAnotherRunning()) wxRemoveFile(wxString::FromUTF8(socketPath_));
+  if (checker_ && !checker_->IsAnotherRunning() && wxFileExists(wxString::FromUTF8(socketPath_)))
+    wxRemoveFile(wxString::FromUTF8(socketPath_));
 }
 
 bool Handover::AnotherRunning() const {
@@ -83,7 +84,7 @@ bool Handover::SendToRunningCopy(const std::string& path) const {
 
 bool Handover::Serve(std::function<void(const std::string&)> received) {
   // A socket left behind by a copy that did not end cleanly would refuse the new one.
-  wxRemoveFile(wxString::FromUTF8(socketPath_));
+  if (wxFileExists(wxString::FromUTF8(socketPath_))) wxRemoveFile(wxString::FromUTF8(socketPath_));
   server_ = std::make_unique<Server>(std::move(received));
   if (!server_->Create(wxString::FromUTF8(socketPath_))) {
     server_.reset();

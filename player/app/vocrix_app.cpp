@@ -45,18 +45,20 @@ bool VocrixApp::OnInit() {
   wxConfigBase::Set(new wxConfig("vocrix"));
   history_.Load(*wxConfigBase::Get());
 
+  // Ending without a window: the program still starts its loop, which OnRun skips.
   const std::string path = TakePath();
-  if (path.empty()) return false;
+  if (path.empty()) return true;
   if (!wxFileName::FileExists(wxString::FromUTF8(path))) {
     char text[300];
     std::snprintf(text, sizeof text, "File[%s] not found!", path.c_str());
     prompter_->MessageBox(text, "", PromptButtons::kOk, PromptIcon::kNone);
-    return false;
+    exitCode_ = 1;
+    return true;
   }
 
   handover_ = std::make_unique<Handover>(HandoverDirectory());
   if (handover_->AnotherRunning()) {
-    if (handover_->SendToRunningCopy(path)) return false;
+    if (handover_->SendToRunningCopy(path)) return true;
     std::fprintf(stderr, "vocrix: the running copy cannot be reached; starting anew\n");
   }
   if (!handover_->Serve([this](const std::string& p) { OnHandedOver(p); }))
@@ -86,6 +88,11 @@ bool VocrixApp::OnInit() {
   frame_->Show();
   SetTopWindow(frame_);
   return true;
+}
+
+int VocrixApp::OnRun() {
+  if (frame_ == nullptr) return exitCode_;
+  return wxApp::OnRun();
 }
 
 int VocrixApp::OnExit() {

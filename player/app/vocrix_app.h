@@ -30,7 +30,10 @@ std::string CommandLinePath(const std::vector<std::string>& arguments);
 // hand-over of later copies' files.
 class VocrixApp final : public wxApp {
  public:
+  // The start-up sequence. A run without a window (no file chosen, a missing file, a file
+  // handed to the running copy) ends in OnRun with the exit code: 0, or 1 for a missing file.
   bool OnInit() override;
+  int OnRun() override;
   int OnExit() override;
 
   CMainFrame* Frame() const { return frame_; }
@@ -53,6 +56,7 @@ class VocrixApp final : public wxApp {
   wxFileHistory history_{4};
   std::unique_ptr<Handover> handover_;
   CMainFrame* frame_ = nullptr;
+  int exitCode_ = 0;
 };
 
 }  // namespace vx

@@ -1,0 +1,218 @@
+// The vocrix program end to end, on the virtual X server that the test runs under: it plays a
+// file through ALSA into a file (the file plugin over the null PCM), a second start hands its
+// file over to the running copy, the window is captured and checked against the layout, and
+// a close during playback stops the sound and ends the program.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <wx/colour.h>
+#include <wx/image.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "audio/tests/alsa_file_config.h"
+#include "codec/decoder.h"
+#include "codec/encoder.h"
+#include "codec/tests/test_speech.h"
+#include "io/file_stream.h"
+#include "player/app/tests/x_screen.h"
+
+extern char** environ;
+
+namespace vx {
+namespace {
+
+constexpr const char* kTitle = "Vocrix Player for Windows95/NT";
+using Clock = std::chrono::steady_clock;
+
+// Encodes the sample, repeated `times`, into a compressed speech file.
+void EncodeSample(const std::string& path, int rateMode, int times = 1) {
+  const test::SpeechClip clip = test::ReadSpeechClip(VX_SAMPLES_DIR "/vm-intro.wav");
+  ASSERT_EQ(clip.rate, 8000);
+  const size_t frames = clip.samples.size() / kFrameSamples;
+  EncoderSession encoder;
+  std::array<uint8_t, 2 + kMaxHeaderBytes> header{};
+  const int32_t samples = static_cast<int32_t>(frames * kFrameSamples * times);
+  const int n =
+      encoder.WriteSpeechHeader(samples, "Voice Message", "Nocomment", 1, rateMode, header);
+  ASSERT_GT(n, 0);
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(header.data()), 2 + n);
+  std::array<uint8_t, kMaxFrameBytes> frame{};
+  for (int t = 0; t < times; ++t) {
+    for (size_t f = 0; f < frames; ++f) {
+      const int bytes = encoder.EncodeFrame(
+          std::span<const int16_t>(clip.samples).subspan(f * kFrameSamples, kFrameSamples), 8000,
+          frame, 1, rateMode);
+      ASSERT_GT(bytes, 0);
+      out.write(reinterpret_cast<const char*>(frame.data()), bytes);
+    }
+  }
+}
+
+// What the decoder makes of the file: the bytes the player must send to the sound card.
+std::vector<uint8_t> Decode(const std::string& path) {
+  PosixFileOpener files;
+  int error = 0;
+  std::unique_ptr<ByteStream> file = files.Open(path, FileMode::kRead, error);
+  EXPECT_TRUE(file);
+  if (!file) return {};
+  DecoderSession decoder;
+  int32_t samples = 0;
+  int streamType = 0;
+  EXPECT_EQ(decoder.GetVocrixHeader(*file, samples, streamType), 0);
+  std::vector<uint8_t> pcm;
+  std::array<uint8_t, 320> frame{};
+  while (decoder.ReadAndDecodeFrame(*file, frame, 8, streamType, false) == 320)
+    pcm.insert(pcm.end(), frame.begin(), frame.end());
+  return pcm;
+}
+
+size_t FileSize(const std::string& path) {
+  std::error_code error;
+  const auto size = std::filesystem::file_size(path, error);
+  return error ? 0 : static_cast<size_t>(size);
+}
+
+// Waits up to `bound` for `done`.
+template <typename Done>
+bool WaitFor(Done done, std::chrono::milliseconds bound) {
+  const auto deadline = Clock::now() + bound;
+  while (!done()) {
+    if (Clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
+class Program {
+ public:
+  explicit Program(const std::string& file) {
+    std::string program = VOCRIX_PROGRAM;
+    std::vector<char*> argv{program.data(), const_cast<char*>(file.c_str()), nullptr};
+    EXPECT_EQ(posix_spawn(&pid_, program.c_str(), nullptr, nullptr, argv.data(), environ), 0);
+  }
+  ~Program() {
+    if (pid_ > 0 && !Exited()) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, &status_, 0);
+    }
+  }
+  bool Exited() {
+    if (exited_) return true;
+    if (waitpid(pid_, &status_, WNOHANG) == pid_) exited_ = true;
+    return exited_;
+  }
+  // Waits for the end; the exit status, or -1 when it did not end within `bound`.
+  int Wait(std::chrono::milliseconds bound) {
+    if (!WaitFor([this] { return Exited(); }, bound)) return -1;
+    return WIFEXITED(status_) ? WEXITSTATUS(status_) : 128 + WTERMSIG(status_);
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int status_ = 0;
+  bool exited_ = false;
+};
+
+wxColour PixelAt(const wxImage& image, int x, int y) {
+  return {image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y)};
+}
+
+// Points the programs started from here at a temporary home, runtime directory and ALSA
+// configuration of their own; returns the directory.
+std::string IsolateEnvironment(const testing::AlsaFileConfig& alsa) {
+  const std::string dir = std::filesystem::path(alsa.PlayedPath()).parent_path();
+  const std::string run = dir + "/run";
+  mkdir(run.c_str(), 0700);
+  setenv("XDG_RUNTIME_DIR", run.c_str(), 1);
+  setenv("HOME", dir.c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (dir + "/config").c_str(), 1);
+  return dir;
+}
+
+TEST(VocrixProgram, AMissingFileIsReportedAndTheProgramEnds) {
+  testing::XScreen screen;
+  ASSERT_TRUE(screen.Ok()) << "no display: run under xvfb-run";
+  testing::AlsaFileConfig alsa;
+  const std::string dir = IsolateEnvironment(alsa);
+  Program program(dir + "/missing.vxs");
+  // The message box carries the program's title; closing it ends the program.
+  ASSERT_TRUE(
+      WaitFor([&] { return screen.Windows(kTitle).size() == 1; }, std::chrono::seconds(20)));
+  screen.Close(screen.Windows(kTitle).at(0));
+  EXPECT_EQ(program.Wait(std::chrono::seconds(20)), 1);
+  EXPECT_TRUE(screen.Windows(kTitle).empty());
+}
+
+TEST(VocrixProgram, PlaysHandsOverAndClosesDuringPlayback) {
+  testing::XScreen screen;
+  ASSERT_TRUE(screen.Ok()) << "no display: run under xvfb-run";
+  testing::AlsaFileConfig alsa;  // sets ALSA_CONFIG_PATH for the programs started here
+  const std::string dir = IsolateEnvironment(alsa);
+
+  const std::string full = dir + "/intro.vxs";
+  const std::string half = dir + "/intro-half.vxs";
+  const std::string longer = dir + "/long.vxs";
+  EncodeSample(full, 0);
+  EncodeSample(half, 1);
+  EncodeSample(longer, 0, 60);
+  const std::vector<uint8_t> fullPcm = Decode(full);
+  const std::vector<uint8_t> halfPcm = Decode(half);
+  const size_t longBytes = Decode(longer).size();
+  ASSERT_GT(fullPcm.size(), 80000u);
+
+  // The first copy plays its file: the sound card gets exactly the decoder's output.
+  Program first(full);
+  ASSERT_TRUE(
+      WaitFor([&] { return screen.Windows(kTitle).size() == 1; }, std::chrono::seconds(20)));
+  ASSERT_TRUE(WaitFor([&] { return FileSize(alsa.PlayedPath()) >= fullPcm.size(); },
+                      std::chrono::seconds(30)));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_TRUE(alsa.Played() == fullPcm) << alsa.Played().size() << " of " << fullPcm.size();
+
+  // The window shows the panel: the run has ended (time display cleared), "Full Rate" lit.
+  const auto window = screen.Windows(kTitle).at(0);
+  const wxImage shot = screen.Capture(window);
+  shot.SaveFile(VX_SCREENSHOT_PATH, wxBITMAP_TYPE_PNG);
+  ASSERT_EQ(shot.GetWidth(), 320);
+  ASSERT_EQ(shot.GetHeight(), 210);
+  EXPECT_EQ(PixelAt(shot, 2, 2), wxColour(192, 192, 192));
+  EXPECT_EQ(PixelAt(shot, 16, 56), wxColour(0, 0, 128));
+  EXPECT_EQ(PixelAt(shot, 249, 94), wxColour(0, 0, 128));
+  EXPECT_EQ(PixelAt(shot, 251, 94), wxColour(192, 192, 192));
+  int lit = 0;
+  for (int y = 80; y < 96; ++y)
+    for (int x = 25; x < 100; ++x) lit += PixelAt(shot, x, y) == wxColour(0, 192, 192);
+  EXPECT_GT(lit, 0);
+
+  // A second start hands its file to the first copy and ends without a window of its own.
+  Program second(half);
+  EXPECT_EQ(second.Wait(std::chrono::seconds(20)), 0);
+  EXPECT_FALSE(first.Exited());
+  ASSERT_TRUE(WaitFor([&] { return alsa.Played() == halfPcm; }, std::chrono::seconds(30)))
+      << alsa.Played().size() << " of " << halfPcm.size();
+  EXPECT_EQ(screen.Windows(kTitle).size(), 1u);
+
+  // A long file handed over, and the window closed while it plays: the sound stops and the
+  // program ends.
+  Program third(longer);
+  EXPECT_EQ(third.Wait(std::chrono::seconds(20)), 0);
+  ASSERT_TRUE(WaitFor([&] { return FileSize(alsa.PlayedPath()) > halfPcm.size() + 64000; },
+                      std::chrono::seconds(30)));
+  screen.Close(window);
+  EXPECT_EQ(first.Wait(std::chrono::seconds(30)), 0);
+  EXPECT_LT(FileSize(alsa.PlayedPath()), longBytes);
+  EXPECT_TRUE(screen.Windows(kTitle).empty());
+}
+
+}  // namespace
+}  // namespace vx

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <wx/image.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The X server's side of the end-to-end test: top-level windows found by title, closed as a
+// window manager would, captured pixel for pixel. Kept apart because Xlib's macros clash with
+// other headers.
+namespace vx::testing {
+
+class XScreen {
+ public:
+  using WindowId = unsigned long;
+
+  XScreen();
+  ~XScreen();
+  XScreen(const XScreen&) = delete;
+  XScreen& operator=(const XScreen&) = delete;
+  bool Ok() const { return display_ != nullptr; }
+
+  // The viewable windows whose title is `title`.
+  std::vector<WindowId> Windows(const std::string& title);
+  // Asks the window to close (WM_DELETE_WINDOW).
+  void Close(WindowId window);
+  wxImage Capture(WindowId window);
+
+ private:
+  void Collect(WindowId window, const std::string& title, std::vector<WindowId>& found);
+  void* display_;
+};
+
+}  // namespace vx::testing

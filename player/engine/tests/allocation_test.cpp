@@ -1,5 +1,7 @@
 // Every allocation of this test binary goes through the counting operator new below, so that
-// a test can show that a run takes no memory while it plays, and its blocks once per run.
+// a test can show that a run takes no memory while it plays, and its blocks once per run. The
+// same operator can refuse allocations of chosen sizes, so that the control list runs out of
+// memory.
 
 #include <gtest/gtest.h>
 
@@ -14,9 +16,16 @@ namespace {
 
 std::atomic<bool> counting{false};
 std::atomic<long> counted{0};
+// Allocations of these sizes fail (0: none).
+std::atomic<std::size_t> refusedSizes[2] = {0, 0};
+
+bool Refused(std::size_t size) {
+  return size == refusedSizes[0].load() || size == refusedSizes[1].load();
+}
 
 void* CountedAllocate(std::size_t size) {
   if (counting.load(std::memory_order_relaxed)) counted.fetch_add(1);
+  if (Refused(size)) throw std::bad_alloc();
   if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
   throw std::bad_alloc();
 }
@@ -31,6 +40,7 @@ void* operator new[](std::size_t size) {
 }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
   if (counting.load(std::memory_order_relaxed)) counted.fetch_add(1);
+  if (Refused(size)) return nullptr;
   return std::malloc(size == 0 ? 1 : size);
 }
 void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
@@ -121,6 +131,59 @@ TEST(PlaybackAllocationTest, BlocksAreTakenOncePerRunWhateverItsLength) {
   EXPECT_EQ(longRun.blockAllocations, shortRun.blockAllocations);
   EXPECT_EQ(longRun.blockFrees, longRun.blockAllocations);
 }
+
+struct OutOfMemoryCase {
+  const char* name;
+  bool seekForward;  // the list runs out while a seek decodes forward, not while playing
+};
+
+void PrintTo(const OutOfMemoryCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class ControlListOutOfMemoryTest : public ::testing::TestWithParam<OutOfMemoryCase> {};
+
+// The room for the whole list cannot be had, so the list grows frame by frame, until it
+// cannot grow past 1024 entries either: while playing, the run drains and closes the
+// application; while seeking, the run stops.
+TEST_P(ControlListOutOfMemoryTest, ShowsTheMessageAndEndsTheRun) {
+  const OutOfMemoryCase& c = GetParam();
+  constexpr int kFrames = 1800;
+  VirtualCardConfig config;
+  config.playedReserve = size_t{kFrames} * 320;
+  EngineRig rig(config);
+  rig.Put("speech.vxs", MakeStream(StreamSpec{kFrames, 1, 0, true, 62}));
+  if (c.seekForward) {
+    rig.At(1000, [&rig] { OnSliderScroll(rig.engine, SliderNotification::kPageDown, 1500); });
+  }
+  refusedSizes[0] = (kFrames + 1) * sizeof(ControlEntry);  // the room taken at opening
+  refusedSizes[1] = 1024 * sizeof(ControlEntry);           // growth past 512 entries
+  rig.StartAndPump();
+  refusedSizes[0] = refusedSizes[1] = 0;
+
+  ASSERT_EQ(rig.prompter.Prompts().size(), 1u);
+  EXPECT_EQ(rig.prompter.Prompts()[0].text, "Out of Memory(Add Control List)");
+  EXPECT_EQ(rig.prompter.Prompts()[0].caption, "");
+  EXPECT_EQ(rig.engine.Controls().Size(), 512u);
+  EXPECT_EQ(rig.mainWindowCloses, c.seekForward ? 0 : 1);
+  EXPECT_EQ(rig.engine.State(), PlaybackState::kIdle);
+  EXPECT_EQ(rig.card.OpenOutputs(), 0u);
+  // What was played is the start of the file; while playing, the blocks written before the
+  // failure are played to their end.
+  const std::vector<uint8_t> played = rig.Played();
+  const std::vector<uint8_t> whole =
+      testing::ReferenceDecoder(MakeStream(StreamSpec{kFrames, 1, 0, true, 62}), 8).Decode(0);
+  if (!c.seekForward) {
+    EXPECT_GE(played.size(), size_t{500} * 320);
+  }
+  ASSERT_LE(played.size(), whole.size());
+  EXPECT_TRUE(std::equal(played.begin(), played.end(), whole.begin()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Where, ControlListOutOfMemoryTest,
+                         ::testing::Values(OutOfMemoryCase{"WhilePlaying", false},
+                                           OutOfMemoryCase{"WhileSeekingForward", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace vx

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -330,6 +331,8 @@ int RunRecordCommand(std::span<char* const> arguments) {
         queue.Dispatch(*m);
       } else if (pipeline.State() == RecordState::kIdle && !pipeline.IsLoopRunning()) {
         break;
+      } else {
+        queue.WaitForMessage(std::chrono::milliseconds(10));
       }
     }
   }

@@ -11,6 +11,7 @@
 #include <wx/colour.h>
 #include <wx/image.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -151,6 +152,39 @@ TEST(VocrixProgram, AMissingFileIsReportedAndTheProgramEnds) {
   screen.Close(screen.Windows(kTitle).at(0));
   EXPECT_EQ(program.Wait(std::chrono::seconds(20)), 1);
   EXPECT_TRUE(screen.Windows(kTitle).empty());
+}
+
+// Without a sound card the device cannot be opened: the device layer reports the failing
+// call, the player asks whether to retry, and Cancel ends the run and the program.
+TEST(VocrixProgram, WithoutASoundCardTheOpenFailsAndCancelEndsTheProgram) {
+  testing::XScreen screen;
+  ASSERT_TRUE(screen.Ok()) << "no display: run under xvfb-run";
+  testing::AlsaFileConfig alsa;
+  const std::string dir = IsolateEnvironment(alsa);
+  const std::string conf = dir + "/no-card.conf";
+  std::ofstream(conf) << "pcm.!default {\n  type hw\n  card 99\n}\n";
+  setenv("ALSA_CONFIG_PATH", ("/usr/share/alsa/alsa.conf:" + conf).c_str(), 1);
+  const std::string file = dir + "/intro.vxs";
+  EncodeSample(file, 0);
+  Program program(file);
+  std::vector<std::string> asked;
+  // Every box is cancelled as it appears, until the program ends.
+  const bool ended = WaitFor(
+      [&] {
+        for (const testing::XScreen::Shown& shown : screen.Viewable()) {
+          const bool mainWindow = shown.width == 320 && shown.height == 210;
+          if (shown.title.empty() || shown.title == "vocrix" || mainWindow) continue;
+          asked.push_back(shown.title);
+          screen.Close(shown.id);
+          std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        }
+        return program.Exited();
+      },
+      std::chrono::seconds(40));
+  ASSERT_TRUE(ended) << "boxes seen: " << asked.size();
+  EXPECT_EQ(program.Wait(std::chrono::seconds(1)), 0);
+  EXPECT_NE(std::find(asked.begin(), asked.end(), kTitle), asked.end())
+      << "the retry question was not asked";
 }
 
 TEST(VocrixProgram, PlaysHandsOverAndClosesDuringPlayback) {

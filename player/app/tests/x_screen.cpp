@@ -18,9 +18,16 @@ XScreen::~XScreen() {
   if (display_ != nullptr) XCloseDisplay(Dpy(display_));
 }
 
+std::vector<XScreen::Shown> XScreen::Viewable() {
+  std::vector<Shown> found;
+  Collect(DefaultRootWindow(Dpy(display_)), found);
+  return found;
+}
+
 std::vector<XScreen::WindowId> XScreen::Windows(const std::string& title) {
   std::vector<WindowId> found;
-  Collect(DefaultRootWindow(Dpy(display_)), title, found);
+  for (const Shown& shown : Viewable())
+    if (shown.title == title) found.push_back(shown.id);
   return found;
 }
 
@@ -53,20 +60,20 @@ wxImage XScreen::Capture(WindowId window) {
   return image;
 }
 
-void XScreen::Collect(WindowId window, const std::string& title, std::vector<WindowId>& found) {
+void XScreen::Collect(WindowId window, std::vector<Shown>& found) {
   char* name = nullptr;
   if (XFetchName(Dpy(display_), window, &name) && name != nullptr) {
     XWindowAttributes attributes{};
-    if (title == name && XGetWindowAttributes(Dpy(display_), window, &attributes) &&
+    if (XGetWindowAttributes(Dpy(display_), window, &attributes) &&
         attributes.map_state == IsViewable)
-      found.push_back(window);
+      found.push_back({window, name, attributes.width, attributes.height});
     XFree(name);
   }
   Window root = 0, parent = 0;
   Window* children = nullptr;
   unsigned int count = 0;
   if (!XQueryTree(Dpy(display_), window, &root, &parent, &children, &count)) return;
-  for (unsigned int i = 0; i < count; ++i) Collect(children[i], title, found);
+  for (unsigned int i = 0; i < count; ++i) Collect(children[i], found);
   if (children != nullptr) XFree(children);
 }
 

@@ -21,6 +21,13 @@ class XScreen {
   XScreen& operator=(const XScreen&) = delete;
   bool Ok() const { return display_ != nullptr; }
 
+  struct Shown {
+    WindowId id;
+    std::string title;
+    int width, height;
+  };
+  // Every viewable window with a title.
+  std::vector<Shown> Viewable();
   // The viewable windows whose title is `title`.
   std::vector<WindowId> Windows(const std::string& title);
   // Asks the window to close (WM_DELETE_WINDOW).
@@ -28,7 +35,7 @@ class XScreen {
   wxImage Capture(WindowId window);
 
  private:
-  void Collect(WindowId window, const std::string& title, std::vector<WindowId>& found);
+  void Collect(WindowId window, std::vector<Shown>& found);
   void* display_;
 };
 

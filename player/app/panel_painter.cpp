@@ -108,6 +108,17 @@ void PanelPainter::DrawAnimationFrame(wxDC& dc, int index) const {
 }
 
 void PanelPainter::DrawRateIndicators(wxDC& dc, bool halfLit, bool fullLit) const {
+  // The texts are smoothed at their edges, so drawing one colour over the other would leave
+  // a fringe of the old one: each text's own extent is filled with the time display's
+  // background first.
+  dc.SetPen(*wxTRANSPARENT_PEN);
+  dc.SetBrush(wxBrush(panel_colour::kTimeBackground));
+  for (const auto& [text, place] : {std::pair{&layout_.halfRateText, &layout_.halfRate},
+                                    std::pair{&layout_.fullRateText, &layout_.fullRate}}) {
+    dc.SetFont(PanelFont(place->height, kLabelWeight));
+    const wxSize extent = dc.GetTextExtent(FromUtf8(*text));
+    dc.DrawRectangle(place->x, place->top, extent.GetWidth(), extent.GetHeight());
+  }
   dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
   DrawTextAt(dc, layout_.halfRateText, layout_.halfRate, kLabelWeight,
              halfLit ? panel_colour::kRateLit : panel_colour::kRateDark);

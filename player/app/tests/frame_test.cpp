@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 #include <wx/app.h>
+#include <wx/testing.h>
 #include <wx/window.h>
+
+#include "player/app/about_dialog.h"
 
 #include "player/app/main_frame.h"
 #include "player/app/tests/player_rig.h"
@@ -93,6 +96,28 @@ TEST(MainFrame, CtrlOOpensTheChosenFileAndACancelKeepsTheDocument) {
             "Vocrix 0.2(*.vxs)|*.vxs|Vocrix 0.1(*.cht)|*.cht|All Files (*.*)|*.*||");
   EXPECT_EQ(rig.chooser.Requests()[0].initialName, "*.vxs");
   EXPECT_EQ(rig.chooser.Requests()[0].defaultExtension, "vxs");
+}
+
+TEST(MainFrame, TheLogoShowsTheAboutBox) {
+  FrameRig rig("");
+  wxString caption;
+  // Answers the box, noting its caption.
+  class AboutAnswer final : public wxExpectModalBase<AboutDialog, AboutAnswer> {
+   public:
+    explicit AboutAnswer(wxString& caption) : caption_(caption) {}
+
+   protected:
+    int OnInvoked(AboutDialog* dialog) const override {
+      caption_ = dialog->GetTitle();
+      return wxID_OK;
+    }
+
+   private:
+    wxString& caption_;
+  };
+  wxCommandEvent logo(wxEVT_BUTTON, kIdLogoButton);
+  wxTEST_DIALOG(rig.frame->View().GetEventHandler()->ProcessEvent(logo), AboutAnswer(caption));
+  EXPECT_EQ(caption, "About Vocrix Player");
 }
 
 TEST(VocrixApp, TheCommandLineIsTakenWholeAsThePath) {

@@ -62,6 +62,7 @@ LsfVector SecondStage(const WordFields& f, FrameType type, const LsfBooks& books
 
 // What one active frame of a pass contributes to the update.
 struct FrameChoice {
+  FrameType type;    // the rate's speech type, or noise (first stage only)
   LsfVector target;  // code-domain target of the chosen predictor
   LsfVector weight;  // search weight times the squared current-vector weight: the LSF-domain
                      // error weight of a code-domain difference
@@ -72,6 +73,9 @@ struct FrameChoice {
 metrics::DistortionSummary RunPass(const LsfTrainingSet& set, FrameType type, const LsfBooks& books,
                                    std::vector<FrameChoice>* choices) {
   const LsfCodebooks view = BookView(books, type);
+  LsfBooks noiseBooks;
+  noiseBooks.stage1 = type == FrameType::kFullRate ? books.stage1 : set.noiseStage1;
+  const LsfCodebooks noiseView = BookView(noiseBooks, FrameType::kNoise);
   metrics::DistortionSummary summary;
   for (size_t s = 0; s < set.streamStarts.size(); ++s) {
     const size_t begin = set.streamStarts[s];
@@ -81,17 +85,24 @@ metrics::DistortionSummary RunPass(const LsfTrainingSet& set, FrameType type, co
     ResetLsfDecoderState(state);
     for (size_t i = begin; i < end; ++i) {
       const LsfFrame& frame = set.frames[i];
+      if (frame.type == FrameType::kSilence) continue;
+      const bool noise = frame.type == FrameType::kNoise;
+      if (!noise && frame.type != type) continue;  // not a frame of this rate
+      const LsfCodebooks& frameView = noise ? noiseView : view;
       const LsfHistory history = state.history;
       LsfVector quantised;
-      const int32_t word = QuantiseWithBooks(state, frame.lsf, type, view, quantised);
+      const int32_t word = QuantiseWithBooks(state, frame.lsf, frame.type, frameView, quantised);
       if (!frame.active) continue;
       const double sd = metrics::LsfSpectralDistortionDb(frame.lsf, quantised);
-      summary.Add(sd);
-      if (!choices) continue;
+      if (!noise) summary.Add(sd);
+      // Noise frames shape the full-rate first stage only.
+      if (!choices || (noise && type != FrameType::kFullRate)) continue;
       FrameChoice c;
-      c.fields = Fields(static_cast<uint32_t>(word), type);
+      c.type = frame.type;
+      c.fields = Fields(static_cast<uint32_t>(word), frame.type);
       c.distortion = sd;
-      std::span<const LsfVector> weights = view.predictor[static_cast<size_t>(c.fields.switchBit)];
+      std::span<const LsfVector> weights =
+          frameView.predictor[static_cast<size_t>(c.fields.switchBit)];
       const LsfVector past = LsfPastPrediction(weights, history);
       const LsfVector w = LsfQuantiserWeights(frame.lsf);
       for (size_t k = 0; k < kLpcOrder; ++k) {
@@ -143,7 +154,7 @@ LsfBooks UpdateBooks(const std::vector<FrameChoice>& choices, FrameType type,
   // First stage: weighted centroid of (target - second stage) in each cell.
   std::array<std::array<double, kLpcOrder>, kLsfStage1Size> num{}, den{};
   for (const FrameChoice& c : choices) {
-    const LsfVector second = SecondStage(c.fields, type, books);
+    const LsfVector second = SecondStage(c.fields, c.type, books);
     for (size_t k = 0; k < kLpcOrder; ++k) {
       num[c.fields.stage1][k] += c.weight[k] * (c.target[k] - second[k]);
       den[c.fields.stage1][k] += c.weight[k];
@@ -154,7 +165,7 @@ LsfBooks UpdateBooks(const std::vector<FrameChoice>& choices, FrameType type,
       for (size_t k = 0; k < kLpcOrder; ++k)
         next.stage1[i][k] = static_cast<float>(num[i][k] / den[i][k]);
     } else if (const FrameChoice* c = seed()) {
-      const LsfVector second = SecondStage(c->fields, type, books);
+      const LsfVector second = SecondStage(c->fields, c->type, books);
       for (size_t k = 0; k < kLpcOrder; ++k) next.stage1[i][k] = c->target[k] - second[k];
     }
     FixRow(next.stage1[i]);
@@ -167,6 +178,7 @@ LsfBooks UpdateBooks(const std::vector<FrameChoice>& choices, FrameType type,
     return type == FrameType::kFullRate ? Columns{2 * s, 2} : kHalfSplits[s];
   };
   for (const FrameChoice& c : choices) {
+    if (c.type != type) continue;  // noise frames have no second stage
     for (size_t s = 0; s < splits; ++s) {
       const Columns cols = columns(s);
       for (size_t k = cols.first; k < cols.first + cols.count; ++k) {

@@ -13,7 +13,8 @@
 #include "tools/trainer/lsf_frames.h"
 
 // Closed-loop training of the LSF codebooks of one rate. Every pass runs the codec's own
-// quantiser search over the training frames in stream order, with the predictor memory that
+// quantiser search over the training frames in stream order (each frame of the type the
+// encoder gave it), with the predictor memory that
 // the decoder would hold (each chosen word decoded with the candidate books: code vector,
 // prediction, stabilisation, ageing). The pass's choices give, per frame, the code-domain
 // target (LSF minus the prediction from the previous code vectors, over the weight of the
@@ -24,9 +25,14 @@
 namespace vx::trainer {
 
 // Frames of several streams, in order. The quantiser state starts afresh at each stream.
+// Silence frames leave it untouched, as in the encoder. Noise frames are quantised with the
+// 6-bit noise quantiser on the full-rate first stage: when full-rate books are trained that
+// is the candidate first stage, which the noise frames then help train; half-rate sets hold
+// the (already trained) full-rate first stage in `noiseStage1`.
 struct LsfTrainingSet {
   std::vector<LsfFrame> frames;
   std::vector<size_t> streamStarts;  // index of each stream's first frame, ascending
+  std::array<LsfVector, kLsfStage1Size> noiseStage1{};  // half-rate sets only
   void AddStream(const std::vector<LsfFrame>& stream);
 };
 
@@ -50,7 +56,8 @@ LsfVector CodeVectorOf(uint32_t word, FrameType type, const LsfCodebooks& books)
 int32_t QuantiseWithBooks(LsfDecoderState& state, const LsfVector& lsf, FrameType type,
                           const LsfCodebooks& books, LsfVector& quantised);
 
-// Spectral distortion of the quantiser with `books` over the active frames of the set.
+// Spectral distortion of the quantiser with `books` over the active speech frames of the
+// set (frames of type `type`).
 metrics::DistortionSummary MeasureBooks(const LsfTrainingSet& set, FrameType type,
                                         const LsfBooks& books);
 

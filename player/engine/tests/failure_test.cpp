@@ -147,6 +147,17 @@ INSTANTIATE_TEST_SUITE_P(
                     [](EngineRig& r) { r.At(1000, [&r] { r.card.WaveOutPause(1); }); },
                     {{"The sound device has stopped playing.", ""}},
                     false},
+        // The same while the end of a short file drains.
+        FailureCase{"DeviceStopsWhileDraining",
+                    [](EngineRig& r) {
+                      r.Put("speech.vxs", MakeStream({150, 1, 0, true, 52}));
+                      r.At(1500, [&r] {
+                        EXPECT_EQ(r.engine.State(), PlaybackState::kDraining);
+                        r.card.WaveOutPause(1);
+                      });
+                    },
+                    {{"The sound device has stopped playing.", ""}},
+                    false},
         // The slider is released while the failed opening drains: there is no stream to
         // seek in, and the seek is not taken.
         FailureCase{"SeekWhileAFailedOpeningDrains",

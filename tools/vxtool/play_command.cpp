@@ -1,10 +1,12 @@
 // vxtool play: the playback engine on a terminal, over the sound card (ALSA's "default" PCM)
 // or a virtual card on a virtual clock that plays as fast as the machine allows and keeps
 // what it played for a WAV file.
+#include <pthread.h>
 #include <signal.h>
+#include <time.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <atomic>
 #include <climits>
 #include <cstdio>
 #include <memory>
@@ -31,54 +33,42 @@ namespace {
 constexpr const char* kApplicationTitle = "Vocrix Player for Windows95/NT";
 constexpr const char* kUsage =
     "usage: vxtool play FILE [--device default|virtual:OUT.wav] [--seek FRAME]";
-// The shell's status for a program ended by Ctrl-C.
+// The shell's status for a program ended by Ctrl-C: the run was stopped by one.
 constexpr int kInterruptedStatus = 128 + SIGINT;
 
-// SIGINT or SIGTERM posts a stop message from a thread of its own (the handler only writes
-// to a pipe). A second signal ends the program at once.
+// SIGINT and SIGTERM blocked in the calling thread and in every thread it starts later (the
+// sound backend's among them, whose writes a signal would otherwise break off), so that only
+// the interrupt watcher takes them. Left blocked when the command ends: a late Ctrl-C cannot
+// break off the writing of the output.
+sigset_t BlockStopSignals() {
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+  return signals;
+}
+
+// Takes the blocked stop signals on a thread of its own; each posts a stop message. A
+// repeated signal only stops again (timeout(1) passes one Ctrl-C on to the process twice).
 class InterruptWatcher {
  public:
-  InterruptWatcher(MessageQueue& queue, TargetId target) {
-    if (::pipe(pipe_) != 0) return;
-    signalPipe_ = pipe_[1];
-    struct sigaction action {};
-    action.sa_handler = [](int) {
-      const char byte = 's';
-      [[maybe_unused]] ssize_t n = ::write(signalPipe_, &byte, 1);
-    };
-    action.sa_flags = SA_RESETHAND;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &oldInt_);
-    sigaction(SIGTERM, &action, &oldTerm_);
-    thread_ = std::thread([this, &queue, target] {
-      char byte = 0;
-      for (;;) {
-        const ssize_t n = ::read(pipe_[0], &byte, 1);
-        if (n < 0 && errno == EINTR) continue;
-        if (n != 1 || byte == 'q') return;
-        queue.Post(target, kMsgPrivateFirst);
-      }
-    });
-  }
+  InterruptWatcher(MessageQueue& queue, TargetId target, sigset_t signals)
+      : thread_([this, &queue, target, signals] {
+          const timespec wait{0, 100'000'000};
+          while (!stopping_.load()) {
+            if (sigtimedwait(&signals, nullptr, &wait) > 0) queue.Post(target, kMsgPrivateFirst);
+          }
+        }) {}
   InterruptWatcher(const InterruptWatcher&) = delete;
   InterruptWatcher& operator=(const InterruptWatcher&) = delete;
   ~InterruptWatcher() {
-    if (!thread_.joinable()) return;
-    sigaction(SIGINT, &oldInt_, nullptr);
-    sigaction(SIGTERM, &oldTerm_, nullptr);
-    const char byte = 'q';
-    [[maybe_unused]] ssize_t n = ::write(pipe_[1], &byte, 1);
+    stopping_ = true;
     thread_.join();
-    ::close(pipe_[0]);
-    ::close(pipe_[1]);
-    signalPipe_ = -1;
   }
 
  private:
-  static inline volatile sig_atomic_t signalPipe_ = -1;
-  int pipe_[2] = {-1, -1};
-  struct sigaction oldInt_ {};
-  struct sigaction oldTerm_ {};
+  std::atomic<bool> stopping_{false};
   std::thread thread_;
 };
 
@@ -120,6 +110,7 @@ int RunPlayCommand(std::span<char* const> arguments) {
   if (!virtualCard && device != "default")
     return Fail("play: unknown device " + device + " (default or virtual:OUT.wav)");
 
+  const sigset_t stopSignals = BlockStopSignals();
   MessageQueue queue;
   RealClock realClock;
   VirtualClock virtualClock;
@@ -149,7 +140,7 @@ int RunPlayCommand(std::span<char* const> arguments) {
   engine.SetSeekTarget(seekFrame);
 
   {
-    InterruptWatcher watcher(queue, stopTarget);
+    InterruptWatcher watcher(queue, stopTarget, stopSignals);
     // The start-up posts play-request for the path; the whole run happens inside the
     // dispatch of its run-playback message. The loop ends once a run has been and gone.
     engine.InitialUpdate();

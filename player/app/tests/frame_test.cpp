@@ -98,6 +98,17 @@ TEST(MainFrame, CtrlOOpensTheChosenFileAndACancelKeepsTheDocument) {
   EXPECT_EQ(rig.chooser.Requests()[0].defaultExtension, "vxs");
 }
 
+TEST(MainFrame, ADroppedFileBecomesTheDocumentAndPlays) {
+  FrameRig rig("");
+  rig.files.Put("/dropped.vxs", SpeechFile(25, 0));
+  auto* names = new wxString[1]{"/dropped.vxs"};  // the event owns the list
+  wxDropFilesEvent drop(wxEVT_DROP_FILES, 1, names);
+  rig.frame->GetEventHandler()->ProcessEvent(drop);
+  rig.Pump();
+  EXPECT_EQ(rig.frame->Document().Path(), "/dropped.vxs");
+  EXPECT_EQ(rig.card.PlayedBytes().size(), 25u * 320);
+}
+
 TEST(MainFrame, TheLogoShowsTheAboutBox) {
   FrameRig rig("");
   wxString caption;

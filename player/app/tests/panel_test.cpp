@@ -2,6 +2,9 @@
 #include <wx/app.h>
 #include <wx/frame.h>
 
+#include <algorithm>
+
+#include "codec/decoder.h"
 #include "player/app/tests/player_rig.h"
 
 namespace vx {
@@ -324,6 +327,44 @@ TEST(PanelInput, OpenNamedFileTakesOverThePathAndPlaysIt) {
   EXPECT_EQ(rig.document.Path(), "/b.vxs");
   EXPECT_EQ(rig.atoms.Size(), 0u);
   EXPECT_EQ(rig.card.PlayedBytes().size(), 40u * 320);
+}
+
+// What the decoder makes of a stream: the bytes the card must play.
+std::vector<uint8_t> Decoded(const std::vector<uint8_t>& stream) {
+  MemoryStream file(stream);
+  DecoderSession decoder;
+  int32_t samples = 0;
+  int streamType = 0;
+  EXPECT_EQ(decoder.GetVocrixHeader(file, samples, streamType), 0);
+  std::vector<uint8_t> pcm;
+  std::array<uint8_t, 320> frame{};
+  while (decoder.ReadAndDecodeFrame(file, frame, 8, streamType, false) == 320)
+    pcm.insert(pcm.end(), frame.begin(), frame.end());
+  return pcm;
+}
+
+// A file handed over during a run: the run stops, drains, and the new file plays from its
+// beginning.
+TEST(PanelInput, AFileHandedOverDuringARunPlaysOnceTheRunHasDrained) {
+  ViewRig rig;
+  const std::vector<uint8_t> second = SpeechFile(100, 1);
+  rig.files.Put("/second.vxs", second);
+  bool handed = false;
+  const int observer = rig.clock.AddObserver([&](int64_t now) {
+    if (now < 2000 || handed) return;
+    handed = true;
+    rig.queue.Post(rig.view->Target(), kMsgOpenNamedFile, rig.atoms.Add("/second.vxs"));
+  });
+  rig.Play(SpeechFile(1000, 0));  // 20 s
+  rig.clock.RemoveObserver(observer);
+  ASSERT_TRUE(handed);
+  EXPECT_EQ(rig.document.Path(), "/second.vxs");
+  EXPECT_EQ(rig.Engine().State(), PlaybackState::kIdle);
+  const std::vector<uint8_t> played = rig.card.PlayedBytes();
+  const std::vector<uint8_t> expected = Decoded(second);
+  ASSERT_GT(played.size(), expected.size());
+  EXPECT_LT(played.size(), 1000u * 320);
+  EXPECT_TRUE(std::equal(expected.begin(), expected.end(), played.end() - expected.size()));
 }
 
 }  // namespace

@@ -1,85 +1,22 @@
-// Every allocation of this test binary goes through the counting operator new below, so
-// that a test can show that playing and capturing allocate nothing once the device is open.
+// Every allocation of this test binary is counted (testsupport), so that a test can show that
+// playing and capturing allocate nothing once the device is open.
 
 #include <gtest/gtest.h>
-
-#include <atomic>
-#include <cstdlib>
-#include <new>
 
 #include "audio/alsa_wave_api.h"
 #include "audio/tests/alsa_file_config.h"
 #include "audio/tests/device_loops.h"
 #include "audio/virtual_wave_api.h"
 #include "platform/headless/scripted_prompter.h"
-
-namespace {
-
-std::atomic<bool> counting{false};
-std::atomic<long> counted{0};
-
-void* CountedAllocate(std::size_t size) {
-  if (counting.load(std::memory_order_relaxed)) counted.fetch_add(1);
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-
-// Counts the allocations made, on every thread, while it lives.
-class AllocationCount {
- public:
-  AllocationCount() {
-    counted = 0;
-    counting = true;
-  }
-  ~AllocationCount() { counting = false; }
-  long Made() const { return counted.load(); }
-};
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-  return CountedAllocate(size);
-}
-void* operator new[](std::size_t size) {
-  return CountedAllocate(size);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  if (counting.load(std::memory_order_relaxed)) counted.fetch_add(1);
-  return std::malloc(size == 0 ? 1 : size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
-  return operator new(size, tag);
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-  std::free(p);
-}
+#include "testsupport/allocation_counter.h"
 
 namespace vx {
 namespace {
 
+using testing::AllocationCount;
 using testing::AlsaFileConfig;
 using testing::CaptureInto;
 using testing::PlayThrough;
-
-TEST(AllocationTest, CountsWhatItShould) {
-  long made = 0;
-  {
-    AllocationCount count;
-    auto* p = new int(3);
-    delete p;
-    made = count.Made();
-  }
-  EXPECT_EQ(made, 1);
-}
 
 TEST(AllocationTest, AlsaPlayingAndCapturingAllocateNothingAfterOpen) {
   AlsaFileConfig config;

@@ -1,9 +1,7 @@
-// Decoding must not allocate: this test binary counts every global operator new.
+// Coding a frame must not allocate.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
+#include <array>
 #include <random>
 #include <vector>
 
@@ -12,34 +10,7 @@
 #include "codec/tests/test_speech.h"
 #include "codec/tests/test_streams.h"
 #include "io/memory_stream.h"
-
-namespace {
-std::atomic<long> allocations{0};
-}  // namespace
-
-// The replacements pair malloc with free; gcc cannot see that through the inlined calls.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-void* operator new(std::size_t size) {
-  allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-  return operator new(size);
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-  std::free(p);
-}
+#include "testsupport/allocation_counter.h"
 
 namespace vx {
 namespace {
@@ -59,12 +30,12 @@ TEST(DecoderAllocationTest, DecodingFramesAllocatesNothing) {
   std::vector<uint8_t> out(440);
   std::vector<int16_t> pcm(220);
 
-  const long before = allocations.load();
+  testing::StartCountingAllocations();
   for (size_t i = 0; i < frames.size(); ++i) {
     session.DecodeFrame(frames[i], pcm, i % 2 ? 8000 : 11025, i % 7 == 0, 1);
     ASSERT_GT(session.ReadAndDecodeFrame(file, out, i % 2 ? 8 : 11, type, false), 0);
   }
-  EXPECT_EQ(allocations.load() - before, 0);
+  EXPECT_EQ(testing::StopCountingAllocations(), 0);
 }
 
 // Every path of the frame loop: 8000 and 11025 Hz input, both rate modes, and the activity
@@ -77,7 +48,7 @@ TEST(EncoderAllocationTest, EncodingFramesAllocatesNothing) {
   std::array<uint8_t, 20> out{};
   std::array<int, 4> types{};
 
-  const long before = allocations.load();
+  testing::StartCountingAllocations();
   for (size_t at = 0; at + 220 <= input.size(); at += 220) {
     const size_t frame = at / 220;
     const int rate = frame % 3 == 0 ? 11025 : 8000;
@@ -86,7 +57,7 @@ TEST(EncoderAllocationTest, EncodingFramesAllocatesNothing) {
               0);
     ++types[static_cast<size_t>(session.LastFrameType())];
   }
-  EXPECT_EQ(allocations.load() - before, 0);
+  EXPECT_EQ(testing::StopCountingAllocations(), 0);
   for (int count : types) EXPECT_GT(count, 0);
 }
 

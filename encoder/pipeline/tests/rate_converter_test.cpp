@@ -3,28 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <new>
 #include <random>
 #include <vector>
 
-// Counts heap allocations so a test can check that converting a block allocates nothing. The
-// replacements are kept out of line: inlined, GCC takes the free() inside for a mismatch.
-namespace {
-int gAllocations = 0;
-}  // namespace
-
-[[gnu::noinline]] void* operator new(std::size_t size) {
-  ++gAllocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-[[gnu::noinline]] void operator delete(void* p) noexcept {
-  std::free(p);
-}
-[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
+#include "testsupport/allocation_counter.h"
 
 namespace vx {
 namespace {
@@ -331,10 +313,10 @@ TEST(RateConverterTest, ConvertingABlockAllocatesNothing) {
   ASSERT_EQ(converter.InitRateConverter(22000, kOutputRate, 441), 0);
   std::vector<double> values(441, 123.0), out(160);
   int count = 0;
-  const int before = gAllocations;
+  testing::StartCountingAllocations();
   converter.ConvertRateBlock(std::span(values).first(127), out, count, true);
   for (int i = 0; i < 5; ++i) converter.ConvertRateBlock(values, out, count, false);
-  EXPECT_EQ(gAllocations, before);
+  EXPECT_EQ(testing::StopCountingAllocations(), 0);
 }
 
 }  // namespace

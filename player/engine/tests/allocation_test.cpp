@@ -1,70 +1,19 @@
-// Every allocation of this test binary goes through the counting operator new below, so that
-// a test can show that a run takes no memory while it plays, and its blocks once per run. The
-// same operator can refuse allocations of chosen sizes, so that the control list runs out of
-// memory.
+// Every allocation of this test binary is counted (testsupport), so that a test can show that a
+// run takes no memory while it plays, and its blocks once per run; refusing allocations of
+// chosen sizes makes the control list run out of memory.
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
 #include "player/engine/panel_input.h"
 #include "player/engine/tests/engine_rig.h"
-
-namespace {
-
-std::atomic<bool> counting{false};
-std::atomic<long> counted{0};
-// Allocations of these sizes fail (0: none).
-std::atomic<std::size_t> refusedSizes[2] = {0, 0};
-
-bool Refused(std::size_t size) {
-  return size == refusedSizes[0].load() || size == refusedSizes[1].load();
-}
-
-void* CountedAllocate(std::size_t size) {
-  if (counting.load(std::memory_order_relaxed)) counted.fetch_add(1);
-  if (Refused(size)) throw std::bad_alloc();
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-  return CountedAllocate(size);
-}
-void* operator new[](std::size_t size) {
-  return CountedAllocate(size);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  if (counting.load(std::memory_order_relaxed)) counted.fetch_add(1);
-  if (Refused(size)) return nullptr;
-  return std::malloc(size == 0 ? 1 : size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
-  return operator new(size, tag);
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-  std::free(p);
-}
+#include "testsupport/allocation_counter.h"
 
 namespace vx {
 namespace {
 
 using testing::EngineRig;
 using testing::MakeStream;
-using testing::StreamSpec;
+using testing::StreamShape;
 
 // The process heap, counted.
 class CountingHeap final : public BlockHeap {
@@ -95,7 +44,7 @@ RunCount CountRun(int frames, int64_t seekAt) {
   config.playedReserve = static_cast<size_t>(frames) * 320 * 2;
   EngineRig rig(config, &heap);
   rig.view.recording = false;
-  rig.Put("speech.vxs", MakeStream(StreamSpec{frames, 1, 0, true, 61}));
+  rig.Put("speech.vxs", MakeStream(StreamShape{frames, 1, 0, true, 61}));
   if (seekAt > 0) {
     rig.At(seekAt, [&rig] { OnSliderScroll(rig.engine, SliderNotification::kPageUp, 10); });
     rig.At(seekAt + 1000, [&rig, frames] {
@@ -103,17 +52,16 @@ RunCount CountRun(int frames, int64_t seekAt) {
     });
   }
   rig.view.onUpdate = [&rig] {
-    if (!counting && rig.engine.State() == PlaybackState::kPlaying) {
-      counted = 0;
-      counting = true;
+    if (!testing::CountingAllocations() && rig.engine.State() == PlaybackState::kPlaying) {
+      testing::StartCountingAllocations();
     }
   };
   rig.engine.InitialUpdate();
   rig.Pump();
-  counting = false;
+  testing::StopCountingAllocations();
   EXPECT_TRUE(rig.prompter.Prompts().empty());
   EXPECT_FALSE(rig.engine.RunFailed());
-  return RunCount{counted.load(), heap.allocations, heap.frees};
+  return RunCount{testing::AllocationsCounted(), heap.allocations, heap.frees};
 }
 
 TEST(PlaybackAllocationTest, PlayingAndSeekingTakeNoMemory) {
@@ -152,14 +100,14 @@ TEST_P(ControlListOutOfMemoryTest, ShowsTheMessageAndEndsTheRun) {
   VirtualCardConfig config;
   config.playedReserve = size_t{kFrames} * 320;
   EngineRig rig(config);
-  rig.Put("speech.vxs", MakeStream(StreamSpec{kFrames, 1, 0, true, 62}));
+  rig.Put("speech.vxs", MakeStream(StreamShape{kFrames, 1, 0, true, 62}));
   if (c.seekForward) {
     rig.At(1000, [&rig] { OnSliderScroll(rig.engine, SliderNotification::kPageDown, 1500); });
   }
-  refusedSizes[0] = (kFrames + 1) * sizeof(ControlEntry);  // the room taken at opening
-  refusedSizes[1] = 1024 * sizeof(ControlEntry);           // growth past 512 entries
+  // The room taken at opening, and growth past 512 entries.
+  testing::RefuseAllocationSizes((kFrames + 1) * sizeof(ControlEntry), 1024 * sizeof(ControlEntry));
   rig.StartAndPump();
-  refusedSizes[0] = refusedSizes[1] = 0;
+  testing::RefuseAllocationSizes(0);
 
   ASSERT_EQ(rig.prompter.Prompts().size(), 1u);
   EXPECT_EQ(rig.prompter.Prompts()[0].text, "Out of Memory(Add Control List)");
@@ -172,7 +120,7 @@ TEST_P(ControlListOutOfMemoryTest, ShowsTheMessageAndEndsTheRun) {
   // failure are played to their end.
   const std::vector<uint8_t> played = rig.Played();
   const std::vector<uint8_t> whole =
-      testing::ReferenceDecoder(MakeStream(StreamSpec{kFrames, 1, 0, true, 62}), 8).Decode(0);
+      testing::ReferenceDecoder(MakeStream(StreamShape{kFrames, 1, 0, true, 62}), 8).Decode(0);
   if (!c.seekForward) {
     EXPECT_GE(played.size(), size_t{500} * 320);
   }

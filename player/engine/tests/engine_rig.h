@@ -30,7 +30,7 @@ namespace vx::testing {
 // A compressed speech file of `frames` frames with random valid words. Variable-rate
 // streams mix all four frame types; fixed-rate ones hold their one type. `sampleCount` −1
 // leaves the count out of the header.
-struct StreamSpec {
+struct StreamShape {
   int frames = 450;
   int variableRate = 1;
   int rateMode = 0;  // 0 full rate, 1 half rate
@@ -38,12 +38,12 @@ struct StreamSpec {
   uint32_t seed = 1;
 };
 
-inline std::vector<uint8_t> MakeStream(const StreamSpec& spec) {
-  std::mt19937 random(spec.seed);
+inline std::vector<uint8_t> MakeStream(const StreamShape& shape) {
+  std::mt19937 random(shape.seed);
   std::vector<std::vector<uint8_t>> frames;
-  for (int i = 0; i < spec.frames; ++i) {
-    FrameType type = spec.rateMode == 1 ? FrameType::kHalfRate : FrameType::kFullRate;
-    if (spec.variableRate) {
+  for (int i = 0; i < shape.frames; ++i) {
+    FrameType type = shape.rateMode == 1 ? FrameType::kHalfRate : FrameType::kFullRate;
+    if (shape.variableRate) {
       // Mostly speech, with runs of noise and silence frames among it.
       const uint32_t pick = random() % 8;
       type = pick == 0   ? FrameType::kNoise
@@ -53,8 +53,8 @@ inline std::vector<uint8_t> MakeStream(const StreamSpec& spec) {
     }
     frames.push_back(test::PackedFrame(type, test::RandomWords(random, type)));
   }
-  const int32_t count = spec.withCount ? spec.frames * kFrameSamples : -1;
-  return test::SpeechStream(spec.variableRate, spec.rateMode, frames, count);
+  const int32_t count = shape.withCount ? shape.frames * kFrameSamples : -1;
+  return test::SpeechStream(shape.variableRate, shape.rateMode, frames, count);
 }
 
 // The stream inside a RIFF WAVE wrapper whose "fmt " chunk says rate, bits and channels;

@@ -14,13 +14,13 @@ using testing::EngineRig;
 using testing::MakeStream;
 using testing::Prefix;
 using testing::ReferenceDecoder;
-using testing::StreamSpec;
+using testing::StreamShape;
 
 constexpr int kBytesPerMs = 16;  // 8000 Hz, 16-bit mono
 
 struct PlayCase {
   const char* name;
-  StreamSpec spec;
+  StreamShape shape;
   int streamType;
   bool halfLit, fullLit;
   const char* totalText;
@@ -34,8 +34,8 @@ class WholeFileTest : public ::testing::TestWithParam<PlayCase> {};
 
 TEST_P(WholeFileTest, PlaysEveryDecodedByteThenClosesInIdle) {
   const PlayCase& c = GetParam();
-  SCOPED_TRACE(::testing::Message() << "stream seed " << c.spec.seed);
-  const std::vector<uint8_t> stream = MakeStream(c.spec);
+  SCOPED_TRACE(::testing::Message() << "stream seed " << c.shape.seed);
+  const std::vector<uint8_t> stream = MakeStream(c.shape);
   EngineRig rig;
   rig.Put("speech.vxs", stream);
   rig.StartAndPump();
@@ -53,14 +53,14 @@ TEST_P(WholeFileTest, PlaysEveryDecodedByteThenClosesInIdle) {
   EXPECT_EQ(rig.card.PreparedHeaders(), 0u);
   EXPECT_EQ(rig.mainWindowCloses, 0);
   // Draining waited for the sound to be played to its end.
-  EXPECT_GE(rig.clock.Ticks(), int64_t{c.spec.frames} * 20);
+  EXPECT_GE(rig.clock.Ticks(), int64_t{c.shape.frames} * 20);
 
   EXPECT_EQ(rig.engine.StreamType(), c.streamType);
   EXPECT_EQ(rig.view.half, c.halfLit);
   EXPECT_EQ(rig.view.full, c.fullLit);
   EXPECT_EQ(rig.engine.TotalText(), c.totalText);
-  EXPECT_EQ(rig.engine.TotalFrames(), c.spec.frames);
-  EXPECT_EQ(rig.view.sliderMax, c.spec.frames);
+  EXPECT_EQ(rig.engine.TotalFrames(), c.shape.frames);
+  EXPECT_EQ(rig.view.sliderMax, c.shape.frames);
   ASSERT_EQ(rig.engine.Controls().Size(), ref.Offsets().size());
   for (int i = 0; i < ref.Frames(); ++i) {
     ASSERT_EQ(rig.engine.Controls().Find(i)->offset, ref.Offsets()[static_cast<size_t>(i)]);

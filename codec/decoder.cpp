@@ -10,30 +10,6 @@
 
 namespace vx {
 
-namespace {
-
-constexpr int32_t kFrameCounterWrap = 0x3FFFFFFF;
-constexpr int32_t kFrameCounterRestart = 1000;
-constexpr int kSamples11000 = 220;
-
-// PCM samples per frame for an output rate: 160 at 8000 Hz, 220 at 11000 Hz (11025 is served
-// at 11000), 0 for an unsupported rate.
-int OutputSamples(int rate) {
-  switch (rate) {
-    case 8:
-    case 8000:
-      return kFrameSamples;
-    case 11:
-    case 11000:
-    case 11025:
-      return kSamples11000;
-    default:
-      return 0;
-  }
-}
-
-}  // namespace
-
 DecoderSession::DecoderSession() {
   DecoderReset();
 }
@@ -74,7 +50,7 @@ void DecoderSession::ReportCodecError(std::string_view message) const {
 
 int DecoderSession::DecodeFrame(std::span<const uint8_t> frame, std::span<int16_t> pcm, int rate,
                                 int badFrame, int streamType) {
-  const int samples = OutputSamples(rate);
+  const int samples = FrameSamplesAt(rate);
   if (samples == 0) {
     ReportCodecError("Non-supported sampling rate.");
     return kCodecNoOutput;
@@ -142,7 +118,7 @@ int DecoderSession::DecodeFrame(std::span<const uint8_t> frame, std::span<int16_
     FloatToPcm(output_, pcm.first(kFrameSamples));
   } else {
     ResampleFrame(ResampleDirection::kTo11000, output_, upsampled_, resamplerMemory_, firstFrame);
-    FloatToPcm(upsampled_, pcm.first(kSamples11000));
+    FloatToPcm(upsampled_, pcm.first(kFrameSamples11000));
   }
 
   frameCounter_ = frameCounter_ >= kFrameCounterWrap ? kFrameCounterRestart : frameCounter_ + 1;
@@ -293,7 +269,7 @@ int DecoderSession::GetVocrixHeader(ByteStream& file, int32_t& sampleCount, int&
 int DecoderSession::ReadAndDecodeFrame(ByteStream& file, std::span<uint8_t> out, int rateCode,
                                        int streamType, bool skip) {
   if (streamType == 13 || streamType == 14) streamType = 1;
-  const int samples = OutputSamples(rateCode);
+  const int samples = FrameSamplesAt(rateCode);
   if (samples == 0) {
     ReportCodecError("Non-supported sampling rate.");
     return -EINVAL;

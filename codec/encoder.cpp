@@ -19,29 +19,11 @@ namespace vx {
 
 namespace {
 
-constexpr int32_t kFrameCounterWrap = 0x3FFFFFFF;
-constexpr int32_t kFrameCounterRestart = 1000;
 constexpr size_t kHalfFrame = 80;
 constexpr size_t kNewBlockStart = EncoderSession::kSpeechHistory - kHalfFrame;  // 192
 constexpr size_t kWindowStartFullRate = 32;
 constexpr size_t kWindowStartHalfRate = 12;
-constexpr int kInput11000 = 220;
 constexpr float kMaxPitchGainEstimate = 1.2f;
-
-// Input samples per call for a rate, 0 for an unsupported one.
-int InputSamples(int rate) {
-  switch (rate) {
-    case 8:
-    case 8000:
-      return kFrameSamples;
-    case 11:
-    case 11000:
-    case 11025:
-      return kInput11000;
-    default:
-      return 0;
-  }
-}
 
 // PCM to float, +0.01 on even and -0.01 on odd samples: the filters never meet exact zeros.
 void PcmToFloat(std::span<const int16_t> pcm, std::span<float> out) {
@@ -61,8 +43,8 @@ void PulseTarget(std::span<const float> x, std::span<const float> y, std::span<f
   correlations.c1 = -2.0 * xy + 0.01;
 }
 
-void CodeCorrelations(std::span<const float> x, std::span<const float> y,
-                      std::span<const float> z, GainCorrelations& correlations) {
+void CodeCorrelations(std::span<const float> x, std::span<const float> y, std::span<const float> z,
+                      GainCorrelations& correlations) {
   correlations.c2 = Dot(z, z) + 0.01;
   correlations.c3 = -2.0 * (Dot(x, z) + 0.01);
   correlations.c4 = 2.0 * (Dot(y, z) + 0.01);
@@ -141,7 +123,7 @@ int EncoderSession::WriteSpeechHeader(int32_t sampleCount, std::string_view titl
 
 int EncoderSession::EncodeFrame(std::span<const int16_t> pcm, int rate, std::span<uint8_t> out,
                                 int detect, int rateMode) {
-  const int inputCount = InputSamples(rate);
+  const int inputCount = FrameSamplesAt(rate);
   if (inputCount == 0) {
     ReportCodecError("Non-supported sampling rate.");
     return 0;
@@ -166,7 +148,7 @@ int EncoderSession::EncodeFrame(std::span<const int16_t> pcm, int rate, std::spa
   }
 
   // 1. Input at 8000 Hz.
-  std::array<float, kInput11000> input;
+  std::array<float, kFrameSamples11000> input;
   std::array<float, kFrameSamples> frame;
   if (inputCount == kFrameSamples) {
     PcmToFloat(pcm, frame);
@@ -187,8 +169,8 @@ int EncoderSession::EncodeFrame(std::span<const int16_t> pcm, int rate, std::spa
   const OpenLoopEstimate second = OpenLoopPitch(weighted_, kWeightedPast + kHalfFrame);
 
   // 5. Frame type.
-  FrameType type = ClassifyFrame(activity_, LastSpeech(), {first.voicing, second.voicing},
-                                 detect == 1);
+  FrameType type =
+      ClassifyFrame(activity_, LastSpeech(), {first.voicing, second.voicing}, detect == 1);
   if (type == FrameType::kFullRate && halfRateMode) type = FrameType::kHalfRate;
   frameType_ = type;
 
@@ -296,8 +278,8 @@ void EncoderSession::EncodeFullRateSubframes(const std::array<WeightingTaps, 4>&
 
     // Adaptive vector; the lag is taken back from the word as the decoder reads it.
     const bool relative = s % 2 == 1;
-    const PitchChoice pitch = SearchPitchFullRate(x, h, excitation_, start, openLoopLags[s / 2],
-                                                  relative, previousLag_);
+    const PitchChoice pitch =
+        SearchPitchFullRate(x, h, excitation_, start, openLoopLags[s / 2], relative, previousLag_);
     PitchLag lag;
     DecodePitchWord(pitch.word, relative, false, previousLag_, lag);
     AdaptiveVector(excitation_, start, v, lag, rows);
@@ -346,8 +328,7 @@ void EncoderSession::EncodeHalfRateSubframes(const std::array<WeightingTaps, 4>&
     WeightedImpulseResponse(taps[2 * s + 1], aq, h);
     HalfRateTarget(e, h, predictionErrorMemory_, x);
 
-    const PitchChoice pitch =
-        SearchPitchHalfRate(x, h, excitation_, start, openLoopLags[s], rows);
+    const PitchChoice pitch = SearchPitchHalfRate(x, h, excitation_, start, openLoopLags[s], rows);
     PitchLag lag;
     DecodePitchWord(pitch.word, false, false, previousLag_, lag);
     AdaptiveVector(excitation_, start, v, lag, rows);

@@ -6,6 +6,20 @@
 
 namespace vx {
 
+int FrameSamplesAt(int rate) {
+  switch (rate) {
+    case 8:
+    case 8000:
+      return kFrameSamples;
+    case 11:
+    case 11000:
+    case 11025:
+      return kFrameSamples11000;
+    default:
+      return 0;
+  }
+}
+
 namespace {
 
 constexpr std::array<uint8_t, 13> kNoiseWidths = {6, 0, 3, 4, 0, 3, 4, 0, 3, 4, 0, 3, 4};

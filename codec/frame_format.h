@@ -16,7 +16,15 @@ enum class FrameType : uint8_t {
   kHalfRate = 3,  // half-rate speech, 92 payload bits, 12 bytes
 };
 
-constexpr int kFrameSamples = 160;  // 20 ms at 8000 Hz
+constexpr int kFrameSamples = 160;       // 20 ms at 8000 Hz
+constexpr int kFrameSamples11000 = 220;  // 20 ms at 11000 Hz
+// PCM samples of one frame at a rate given in kHz or Hz: 160 at 8 or 8000, 220 at 11, 11000
+// or 11025 (served at 11000); 0 for a rate the codec does not support.
+int FrameSamplesAt(int rate);
+// Each session counts its frames from 0 (the first frame after a reset) up to this value and
+// then goes on at kFrameCounterRestart, so the count never returns to 0 without a reset.
+constexpr int32_t kFrameCounterWrap = 0x3FFFFFFF;
+constexpr int32_t kFrameCounterRestart = 1000;
 constexpr int kMaxFrameWords = 13;
 constexpr int kMaxFrameBytes = 19;
 // Parameter words of one frame in stream order; unused entries are 0.

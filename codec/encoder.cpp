@@ -296,18 +296,25 @@ void EncoderSession::EncodeFullRateSubframes(const std::array<WeightingTaps, 4>&
     SharpenPulses(c, lag.t0, sharpeningGain_);
     CodeCorrelations(x, y, z, correlations);
 
-    const float g0 = PredictedGainFactor(c, gainHistory_, false);
-    const int32_t gainWord = QuantiseSpeechGains(correlations, g0, false);
-    SubframeGains gains;
-    DecodeSpeechGainWord(gainWord, false, c, gainHistory_, gains);
-    CombineExcitation(v, c, gains, excitation);
-    UpdateMemories(offset, kLength, aq, e);
-    sharpeningGain_ = NextSharpeningGain(gains.pitch);
-
+    CodeSpeechGains(s, offset, false, correlations, v, c, e, aq);
     words_[1 + 3 * s] = pitch.word;
     words_[2 + 3 * s] = pulseWord;
-    words_[3 + 3 * s] = gainWord;
   }
+}
+
+void EncoderSession::CodeSpeechGains(size_t subframe, size_t offset, bool halfRate,
+                                     const GainCorrelations& correlations, std::span<const float> v,
+                                     std::span<const float> c, std::span<const float> e,
+                                     const LpcCoefficients& aq) {
+  const float g0 = PredictedGainFactor(c, gainHistory_, halfRate);
+  const int32_t gainWord = QuantiseSpeechGains(correlations, g0, halfRate);
+  SubframeGains gains;
+  DecodeSpeechGainWord(gainWord, halfRate, c, gainHistory_, gains);
+  CombineExcitation(v, c, gains,
+                    std::span<float>(excitation_.data() + kExcitationPast + offset, c.size()));
+  UpdateMemories(offset, c.size(), aq, e);
+  sharpeningGain_ = NextSharpeningGain(gains.pitch);
+  words_[3 + 3 * subframe] = gainWord;
 }
 
 void EncoderSession::EncodeHalfRateSubframes(const std::array<WeightingTaps, 4>& taps,
@@ -343,17 +350,9 @@ void EncoderSession::EncodeHalfRateSubframes(const std::array<WeightingTaps, 4>&
     Convolve(c, h, z);
     CodeCorrelations(x, y, z, correlations);
 
-    const float g0 = PredictedGainFactor(c, gainHistory_, true);
-    const int32_t gainWord = QuantiseSpeechGains(correlations, g0, true);
-    SubframeGains gains;
-    DecodeSpeechGainWord(gainWord, true, c, gainHistory_, gains);
-    CombineExcitation(v, c, gains, excitation);
-    UpdateMemories(offset, kLength, aq, e);
-    sharpeningGain_ = NextSharpeningGain(gains.pitch);
-
+    CodeSpeechGains(s, offset, true, correlations, v, c, e, aq);
     words_[1 + 3 * s] = pitch.word;
     words_[2 + 3 * s] = pulseWord;
-    words_[3 + 3 * s] = gainWord;
   }
 }
 

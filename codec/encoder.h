@@ -7,6 +7,7 @@
 
 #include "codec/frame_classifier.h"
 #include "codec/frame_format.h"
+#include "codec/gain_quantiser.h"
 #include "codec/gains.h"
 #include "codec/high_pass.h"
 #include "codec/lsf_decoder.h"
@@ -102,6 +103,13 @@ class EncoderSession {
                                const std::array<int, 2>& openLoopLags);
   void EncodeNoiseSubframes(const std::array<WeightingTaps, 4>& taps);
   void EncodeSilenceSubframes();
+  // The gains of a speech subframe at `offset` (adaptive vector v, pulse vector c, prediction
+  // error e): quantised, decoded as the decoder does, combined into the excitation, followed
+  // by the memory updates and the next sharpening gain; stores the gain word.
+  void CodeSpeechGains(size_t subframe, size_t offset, bool halfRate,
+                       const GainCorrelations& correlations, std::span<const float> v,
+                       std::span<const float> c, std::span<const float> e,
+                       const LpcCoefficients& aq);
   // After the excitation u of the subframe at `offset` is in place: the local synthesis,
   // the prediction-error memory (e - u) and the error memory.
   void UpdateMemories(size_t offset, size_t length, const LpcCoefficients& aq,

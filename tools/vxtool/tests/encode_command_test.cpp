@@ -15,6 +15,7 @@
 
 #include "codec/speech_header.h"
 #include "io/memory_stream.h"
+#include "tools/vxtool/tests/run_vxtool.h"
 #include "wavfile/wave_file.h"
 
 namespace vx {
@@ -22,10 +23,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int status;
-  std::string out, err;
-};
+using tooltest::Outcome;
+using tooltest::RunVxtool;
 
 std::vector<uint8_t> Wav(int rate, int channels, size_t frames, unsigned seed) {
   std::mt19937 random(seed);
@@ -74,13 +73,7 @@ class EncodeCommandTest : public testing::Test {
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
 
   // Runs vxtool in the test directory with no terminal on standard input.
-  Outcome Vxtool(const std::string& arguments) {
-    const std::string out = Path("stdout"), err = Path("stderr");
-    const std::string command = "cd " + dir_.string() + " && " + VXTOOL_PATH + " " + arguments +
-                                " </dev/null >" + out + " 2>" + err;
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Text(out), Text(err)};
-  }
+  Outcome Vxtool(const std::string& arguments) { return RunVxtool(dir_, arguments); }
 
   static std::vector<uint8_t> Read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

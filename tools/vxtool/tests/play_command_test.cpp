@@ -12,6 +12,7 @@
 
 #include "audio/tests/alsa_file_config.h"
 #include "player/engine/tests/engine_rig.h"
+#include "tools/vxtool/tests/run_vxtool.h"
 #include "wavfile/wave_file.h"
 
 namespace vx {
@@ -23,21 +24,10 @@ using testing::MakeStream;
 using testing::ReferenceDecoder;
 using testing::WrapInWave;
 
-struct Outcome {
-  int status;
-  std::string out, err;
-};
-
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
-}
+using tooltest::Outcome;
+using tooltest::ReadBytes;
+using tooltest::RunVxtool;
+using tooltest::WriteBytes;
 
 // The PCM of a WAV file the virtual card's sound was written to, and its rate.
 std::vector<uint8_t> PlayedWave(const std::string& path, int& rate) {
@@ -80,18 +70,7 @@ class PlayCommandTest : public ::testing::Test {
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
 
   // vxtool play with the arguments, without a terminal.
-  Outcome Vxtool(const std::string& arguments) {
-    const std::string out = Path("stdout"), err = Path("stderr");
-    const std::string command = "timeout 120 " + std::string(VXTOOL_PATH) + " play " + arguments +
-                                " </dev/null >" + out + " 2>" + err;
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(out), Read(err)};
-  }
-
-  static std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
+  Outcome Vxtool(const std::string& arguments) { return RunVxtool(dir_, "play " + arguments); }
 
   fs::path dir_;
 };
@@ -191,9 +170,10 @@ TEST_F(PlayCommandTest, InterruptStopsTheRunAndKeepsWhatWasPlayed) {
                               "kill -INT $pid; wait $pid)";
   const int status = std::system(command.c_str());
   ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 130) << Read(err);
+  EXPECT_EQ(WEXITSTATUS(status), 130) << tooltest::ReadText(err);
   // The tool ended by itself, after writing the output, not killed by the signal.
-  EXPECT_NE(Read(out).find("bytes played to " + Path("out.wav")), std::string::npos) << Read(out);
+  EXPECT_NE(tooltest::ReadText(out).find("bytes played to " + Path("out.wav")), std::string::npos)
+      << tooltest::ReadText(out);
   int rate = 0;
   const std::vector<uint8_t> played = PlayedWave(Path("out.wav"), rate);
   const std::vector<uint8_t> whole = ReferenceDecoder(stream, 8).Decode(0);

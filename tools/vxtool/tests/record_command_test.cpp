@@ -14,6 +14,7 @@
 #include "codec/encoder.h"
 #include "codec/tests/test_speech.h"
 #include "io/memory_stream.h"
+#include "tools/vxtool/tests/run_vxtool.h"
 #include "wavfile/wave_file.h"
 
 namespace vx {
@@ -21,21 +22,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int status;
-  std::string out, err;
-};
-
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
-}
+using tooltest::Outcome;
+using tooltest::ReadBytes;
+using tooltest::RunVxtool;
+using tooltest::WriteBytes;
 
 // Recorded speech (5.65 s at 8000 Hz) as PCM bytes.
 std::vector<uint8_t> Speech() {
@@ -97,20 +87,9 @@ class RecordCommandTest : public ::testing::Test {
 
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
 
-  // Runs `vxtool record ARGS` in the test's directory, with standard input from `input` (a
-  // shell command) or /dev/null; every run is bounded by `timeout`.
+  // `vxtool record ARGS`, standard input from the shell command `input` or /dev/null.
   Outcome Record(const std::string& arguments, const std::string& input = "") {
-    const std::string out = Path("stdout"), err = Path("stderr");
-    const std::string run = "timeout 60 " + std::string(VXTOOL_PATH) + " record " + arguments;
-    const std::string command = "cd " + dir_.string() + " && " +
-                                (input.empty() ? run + " </dev/null" : input + " | " + run) + " >" +
-                                out + " 2>" + err;
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(out), Read(err)};
-  }
-  static std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return RunVxtool(dir_, "record " + arguments, input);
   }
 
   fs::path dir_;
@@ -207,10 +186,10 @@ TEST_F(AlsaRecordTest, InterruptWhileRecordingSavesTheTake) {
                               " 2>" + err + " & pid=$!; sleep 5; kill -INT $pid; wait $pid)";
   const int status = std::system(command.c_str());
   ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << Read(err);
+  EXPECT_EQ(WEXITSTATUS(status), 0) << tooltest::ReadText(err);
   const std::vector<uint8_t> take = ReadBytes(Path("take.vxs"));
   const int32_t count = HeaderCount(take);
-  EXPECT_GT(count, 0) << Read(err);
+  EXPECT_GT(count, 0) << tooltest::ReadText(err);
   EXPECT_EQ(count % 4000, 0);
   EXPECT_EQ(ReadBytes(Path("VocrixRec.tmp")), take);
 }

@@ -13,6 +13,7 @@
 #include "codec/frame_format.h"
 #include "codec/speech_header.h"
 #include "io/memory_stream.h"
+#include "tools/vxtool/tests/run_vxtool.h"
 #include "wavfile/wave_file.h"
 
 namespace vx {
@@ -20,10 +21,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int status;
-  std::string out, err;
-};
+using tooltest::Outcome;
+using tooltest::RunVxtool;
 
 class VxtoolTest : public testing::Test {
  protected:
@@ -35,12 +34,7 @@ class VxtoolTest : public testing::Test {
 
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
 
-  Outcome Vxtool(const std::string& arguments) {
-    std::string out = Path("stdout"), err = Path("stderr");
-    std::string command = std::string(VXTOOL_PATH) + " " + arguments + " >" + out + " 2>" + err;
-    int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(out), Read(err)};
-  }
+  Outcome Vxtool(const std::string& arguments) { return RunVxtool(dir_, arguments); }
 
   static std::string Read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -21,8 +21,8 @@
 #include "codec/decoder.h"
 #include "codec/encoder.h"
 #include "codec/lsf.h"
+#include "tools/metrics/lpc_distortion.h"
 #include "tools/metrics/segmental_snr.h"
-#include "tools/metrics/spectral_distortion.h"
 #include "tools/metrics/speech_corpus.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "codec/frame_format.h"
 #include "codec/lsf_decoder.h"
 #include "codec/lsf_quantiser.h"
-#include "tools/metrics/spectral_distortion.h"
+#include "tools/metrics/lpc_distortion.h"
 #include "tools/trainer/lsf_frames.h"
 
 // Closed-loop training of the LSF codebooks of one rate. Every pass runs the codec's own

@@ -10,8 +10,8 @@
 
 #include <unistd.h>
 
+#include "tools/metrics/lpc_distortion.h"
 #include "tools/metrics/segmental_snr.h"
-#include "tools/metrics/spectral_distortion.h"
 #include "tools/metrics/speech_corpus.h"
 
 namespace vx::metrics {

@@ -1,4 +1,4 @@
-#include "tools/metrics/spectral_distortion.h"
+#include "tools/metrics/lpc_distortion.h"
 
 #include <cmath>
 #include <numbers>

@@ -18,22 +18,9 @@
 #include "io/file_stream.h"
 #include "platform/headless/scripted_prompter.h"
 #include "player/engine/playback_engine.h"
+#include "player/engine/tests/silent_view.h"
 
 namespace {
-
-class QuietView final : public vx::PlaybackView {
- public:
-  void EnablePlay(bool) override {}
-  void EnableStop(bool) override {}
-  void SetWaitCursor(bool) override {}
-  void DrawVolume(double) override {}
-  void ClearTimeDisplay() override {}
-  void DrawTimes(std::string_view, std::string_view) override {}
-  void DrawAnimationFrame(int) override {}
-  void DrawRateIndicators(bool, bool) override {}
-  void SetSliderRange(int, int) override {}
-  void SetSliderPosition(int) override {}
-};
 
 // The speech sample encoded at full rate with the activity decision, header first.
 std::vector<uint8_t> EncodedSpeech(const std::vector<int16_t>& samples) {
@@ -72,7 +59,7 @@ void BM_PlayFile(benchmark::State& state) {
   vx::ScriptedPrompter prompter;
   vx::PosixFileOpener files;
   vx::VirtualWaveApi card(queue, clock);
-  QuietView view;
+  vx::testing::SilentPlaybackView view;
   vx::PlaybackEngine engine(vx::PlaybackServices{queue, prompter, clock, files, card}, view,
                             [&path] { return path; });
   int64_t playedBytes = 0;

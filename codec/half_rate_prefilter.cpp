@@ -7,12 +7,9 @@ namespace vx {
 
 void HalfRatePitchPrefilter(std::span<float> x, PitchLag lag, float gain,
                             const PitchInterpolationTable& rows) {
-  int t = lag.t0;
-  int phase = lag.frac;
-  if (phase < 0) {
-    t -= 1;
-    phase += 3;
-  }
+  const PitchLag forward = ForwardFraction(lag);
+  const int t = forward.t0;
+  const int phase = forward.frac;
   const int length = static_cast<int>(x.size());
   if (t >= length) return;
   std::array<float, 80> original;
@@ -27,7 +24,8 @@ void HalfRatePitchPrefilter(std::span<float> x, PitchLag lag, float gain,
     float sum = 0.0f;
     for (int j = -4; j <= 3; ++j) {
       const int i = n - t - 1 - j;
-      if (i >= 0 && i < length) sum += row[static_cast<size_t>(j + 4)] * original[static_cast<size_t>(i)];
+      if (i >= 0 && i < length)
+        sum += row[static_cast<size_t>(j + 4)] * original[static_cast<size_t>(i)];
     }
     x[static_cast<size_t>(n)] -= gain * sum;
   }

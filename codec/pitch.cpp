@@ -98,12 +98,9 @@ void SharpenPulses(std::span<float> c, int t0, float gain) {
 
 void SharpenPulsesFractional(std::span<float> c, PitchLag lag, float gain,
                              const PitchInterpolationTable& rows) {
-  int t = lag.t0;
-  int phase = lag.frac;
-  if (phase < 0) {
-    t -= 1;
-    phase += 3;
-  }
+  const PitchLag forward = ForwardFraction(lag);
+  const int t = forward.t0;
+  const int phase = forward.frac;
   if (phase == 0) {
     SharpenPulses(c, t, gain);
     return;

@@ -22,6 +22,12 @@ struct PitchLag {
   int frac = 0;
 };
 
+// The same delay with a fraction of 0, 1 or 2 thirds: a negative fraction moves to the lag
+// below (t0 - 1, frac + 3), so the interpolation taps always reach back from t0.
+inline PitchLag ForwardFraction(PitchLag lag) {
+  return lag.frac < 0 ? PitchLag{lag.t0 - 1, lag.frac + 3} : lag;
+}
+
 // The interpolation rows of a codec version: computed rows for version 1, stored rows for
 // version 2 (any other value).
 const PitchInterpolationTable& PitchInterpolationRows(int codecVersion);

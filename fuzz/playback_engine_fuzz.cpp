@@ -12,6 +12,7 @@
 #include "io/memory_stream.h"
 #include "platform/headless/scripted_prompter.h"
 #include "player/engine/playback_engine.h"
+#include "player/engine/tests/silent_view.h"
 
 namespace {
 
@@ -26,20 +27,6 @@ class OneFileOpener final : public vx::FileOpener {
   std::span<const uint8_t> bytes_;
 };
 
-class QuietView final : public vx::PlaybackView {
- public:
-  void EnablePlay(bool) override {}
-  void EnableStop(bool) override {}
-  void SetWaitCursor(bool) override {}
-  void DrawVolume(double) override {}
-  void ClearTimeDisplay() override {}
-  void DrawTimes(std::string_view, std::string_view) override {}
-  void DrawAnimationFrame(int) override {}
-  void DrawRateIndicators(bool, bool) override {}
-  void SetSliderRange(int, int) override {}
-  void SetSliderPosition(int) override {}
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -50,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   vx::ScriptedPrompter prompter;  // every box answered Cancel: the open is not retried
   OneFileOpener files(std::span<const uint8_t>(data + 2, size - 2));
   vx::VirtualWaveApi card(queue, clock);
-  QuietView view;
+  vx::testing::SilentPlaybackView view;
   vx::PlaybackEngine engine(vx::PlaybackServices{queue, prompter, clock, files, card}, view,
                             [] { return std::string("input.vxs"); });
   engine.SetSeekTarget(seekTarget);

@@ -21,6 +21,7 @@
 #include "platform/message_queue.h"
 #include "platform/path_services.h"
 #include "recorder/pipeline/recording_pipeline.h"
+#include "recorder/pipeline/tests/expected_take.h"
 
 namespace vx::testing {
 
@@ -120,26 +121,6 @@ inline std::vector<uint8_t> SpeechBytes() {
   std::vector<uint8_t> bytes(clip.samples.size() * 2);
   std::memcpy(bytes.data(), clip.samples.data(), bytes.size());
   return bytes;
-}
-
-// What the recorder writes for `frames` frames of `pcm`: the header with their sample count,
-// then the frames as a fresh session encodes them.
-inline std::vector<uint8_t> ExpectedFile(const std::vector<uint8_t>& pcm, int frames,
-                                         int rateMode) {
-  EncoderSession session;
-  std::array<uint8_t, 2 + kMaxHeaderBytes> header{};
-  const int n =
-      session.WriteSpeechHeader(frames * 160, "Voice Message", "Nocomment", 1, rateMode, header);
-  std::vector<uint8_t> file(header.begin(), header.begin() + 2 + n);
-  session.EncoderReset();
-  for (int f = 0; f < frames; ++f) {
-    std::array<int16_t, 160> samples{};
-    std::memcpy(samples.data(), pcm.data() + f * 320, 320);
-    std::array<uint8_t, 20> out{};
-    const int bytes = session.EncodeFrame(samples, 8, out, 1, rateMode);
-    file.insert(file.end(), out.begin(), out.begin() + bytes);
-  }
-  return file;
 }
 
 // The pipeline on the virtual card and a virtual clock, writing real files in a directory

@@ -14,6 +14,7 @@
 #include "codec/encoder.h"
 #include "codec/tests/test_speech.h"
 #include "io/memory_stream.h"
+#include "recorder/pipeline/tests/expected_take.h"
 #include "tools/vxtool/tests/run_vxtool.h"
 #include "wavfile/wave_file.h"
 
@@ -22,6 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
+using testing::ExpectedFile;
 using tooltest::Outcome;
 using tooltest::ReadBytes;
 using tooltest::RunVxtool;
@@ -45,24 +47,6 @@ std::vector<uint8_t> Wave(const std::vector<uint8_t>& pcm, int rate) {
   writer.CloseWaveData(file);
   writer.CloseWaveRiff(file);
   return file.Bytes();
-}
-
-// The file the recorder makes of the first `frames` frames of `pcm`.
-std::vector<uint8_t> Recorded(const std::vector<uint8_t>& pcm, int frames, int rateMode) {
-  EncoderSession session;
-  std::array<uint8_t, 2 + kMaxHeaderBytes> header{};
-  const int n =
-      session.WriteSpeechHeader(frames * 160, "Voice Message", "Nocomment", 1, rateMode, header);
-  std::vector<uint8_t> file(header.begin(), header.begin() + 2 + n);
-  session.EncoderReset();
-  for (int f = 0; f < frames; ++f) {
-    std::array<int16_t, 160> samples{};
-    std::memcpy(samples.data(), pcm.data() + f * 320, 320);
-    std::array<uint8_t, 20> out{};
-    const int bytes = session.EncodeFrame(samples, 8, out, 1, rateMode);
-    file.insert(file.end(), out.begin(), out.begin() + bytes);
-  }
-  return file;
 }
 
 // The sample count of a compressed speech file's header (-2 when it has none).
@@ -103,7 +87,7 @@ TEST_F(RecordCommandTest, VirtualTakeOf2300MsKeepsFourBlocks) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "take.vxs: 100 frames, 16000 samples (2.00 s)\n");
     const std::vector<uint8_t> take = ReadBytes(Path("take.vxs"));
-    EXPECT_EQ(take, Recorded(speech_, 100, rateMode)) << "rate mode " << rateMode;
+    EXPECT_EQ(take, ExpectedFile(speech_, 100, rateMode)) << "rate mode " << rateMode;
     EXPECT_EQ(ReadBytes(Path("VocrixRec.tmp")), take) << "the temporary file is kept";
     EXPECT_NE(run.err.find("- 0:03\n- 0:02\n- 0:01\n  0:00\n  0:01\n  0:02\n- 0:03"),
               std::string::npos)
@@ -112,7 +96,7 @@ TEST_F(RecordCommandTest, VirtualTakeOf2300MsKeepsFourBlocks) {
   // Without S the virtual card's take is the whole input: 11 whole blocks of its 11.3.
   const Outcome whole = Record("whole.vxs --device virtual:in.wav");
   ASSERT_EQ(whole.status, 0) << whole.err;
-  EXPECT_EQ(ReadBytes(Path("whole.vxs")), Recorded(speech_, 275, 0));
+  EXPECT_EQ(ReadBytes(Path("whole.vxs")), ExpectedFile(speech_, 275, 0));
 }
 
 TEST_F(RecordCommandTest, RefusesBadArgumentsAndTheTemporaryFileAsTarget) {
@@ -168,7 +152,7 @@ TEST_F(AlsaRecordTest, RecordReadsTheConfiguredInputFile) {
   ASSERT_EQ(count % 4000, 0) << "whole blocks of 25 frames";
   const int frames = count / 160;
   ASSERT_LE(frames * 320, static_cast<int>(source_.size()));
-  EXPECT_EQ(take, Recorded(source_, frames, 0));
+  EXPECT_EQ(take, ExpectedFile(source_, frames, 0));
 }
 
 TEST_F(AlsaRecordTest, EnterDuringTheCountdownStopsWithoutATake) {
@@ -176,7 +160,7 @@ TEST_F(AlsaRecordTest, EnterDuringTheCountdownStopsWithoutATake) {
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("stopped before the recording began"), std::string::npos) << run.err;
   EXPECT_FALSE(fs::exists(Path("take.vxs")));
-  EXPECT_EQ(ReadBytes(Path("VocrixRec.tmp")), Recorded({}, 0, 0)) << "a header counting 0";
+  EXPECT_EQ(ReadBytes(Path("VocrixRec.tmp")), ExpectedFile({}, 0, 0)) << "a header counting 0";
 }
 
 TEST_F(AlsaRecordTest, InterruptWhileRecordingSavesTheTake) {

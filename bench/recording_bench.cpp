@@ -27,7 +27,7 @@ class QuietView final : public vx::RecordingView {
   void DrawTimeText(std::string_view) override {}
   void DrawRateLamps(bool, bool) override {}
   void ShowRateButtons(bool, bool) override {}
-  std::optional<std::string> ChooseSavePath(const vx::SaveDialogRequest&) override {
+  std::optional<std::string> ChooseSavePath(const vx::SaveFileRequest&) override {
     return target_;
   }
 

@@ -70,6 +70,8 @@ class NoPaths final : public vx::PathServices {
   int MakeDirectory(std::string_view) override { return -13; }
   bool FileExists(std::string_view) override { return false; }
   bool DirectoryExists(std::string_view) override { return false; }
+  std::string TemporaryDirectory() override { return {}; }
+  int RemoveFile(std::string_view) override { return -2; }
 };
 
 }  // namespace

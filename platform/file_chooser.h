@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace vx {
 
@@ -14,6 +15,15 @@ struct OpenFileRequest {
   bool mustExist = true;
 };
 
+// What a save-file dialog is asked for.
+struct SaveFileRequest {
+  std::string_view defaultExtension;  // "vxs"
+  std::string_view initialName;       // "*.vxs"
+  std::string_view filter;            // pairs of caption and pattern, '|'-separated
+  bool promptOverwrite = true;        // ask before replacing an existing file
+  bool pathMustExist = true;          // the chosen directory must exist
+};
+
 // Asks the user for a file. The native dialogs cannot be answered from a test, so programs
 // take their file choosers through this interface.
 class FileChooser {
@@ -21,6 +31,7 @@ class FileChooser {
   virtual ~FileChooser() = default;
   // The chosen path, or nothing when the user cancelled.
   virtual std::optional<std::string> ChooseOpenFile(const OpenFileRequest& request) = 0;
+  virtual std::optional<std::string> ChooseSaveFile(const SaveFileRequest& request) = 0;
 };
 
 }  // namespace vx

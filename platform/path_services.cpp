@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <vector>
 
@@ -77,6 +78,32 @@ bool PosixPathServices::FileExists(std::string_view path) {
 bool PosixPathServices::DirectoryExists(std::string_view path) {
   struct stat info {};
   return stat(std::string(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+int PosixPathServices::RemoveFile(std::string_view path) {
+  return unlink(std::string(path).c_str()) == 0 ? 0 : -errno;
+}
+
+std::string UserRuntimeDirectory() {
+  auto directory = [](const char* name) -> std::string {
+    const char* value = std::getenv(name);
+    if (value == nullptr || *value != '/') return {};
+    struct stat info {};
+    return stat(value, &info) == 0 && S_ISDIR(info.st_mode) ? value : "";
+  };
+  if (std::string runtime = directory("XDG_RUNTIME_DIR"); !runtime.empty()) return runtime;
+  std::string cache;
+  if (const char* value = std::getenv("XDG_CACHE_HOME"); value != nullptr && *value == '/')
+    cache = value;
+  else if (const char* home = std::getenv("HOME"); home != nullptr && *home == '/')
+    cache = std::string(home) + "/.cache";
+  if (!cache.empty()) {
+    mkdir(cache.c_str(), 0700);
+    struct stat info {};
+    if (stat(cache.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return cache;
+  }
+  if (std::string temporary = directory("TMPDIR"); !temporary.empty()) return temporary;
+  return "/tmp";
 }
 
 }  // namespace vx

@@ -36,7 +36,16 @@ class PathServices {
   // True for an existing entry that is not a directory.
   virtual bool FileExists(std::string_view path) = 0;
   virtual bool DirectoryExists(std::string_view path) = 0;
+  // The directory for the user's scratch files: the runtime directory, else the cache
+  // directory; empty when there is none.
+  virtual std::string TemporaryDirectory() = 0;
+  virtual int RemoveFile(std::string_view path) = 0;
 };
+
+// The user's runtime directory ($XDG_RUNTIME_DIR) when it exists, else the user's cache
+// directory ($XDG_CACHE_HOME, or ~/.cache; made private when missing), else the system's
+// temporary directory ($TMPDIR or /tmp).
+std::string UserRuntimeDirectory();
 
 // The services of the running system. Not final: tests derive from it to make one operation
 // fail.
@@ -48,6 +57,8 @@ class PosixPathServices : public PathServices {
   int MakeDirectory(std::string_view path) override;
   bool FileExists(std::string_view path) override;
   bool DirectoryExists(std::string_view path) override;
+  std::string TemporaryDirectory() override { return UserRuntimeDirectory(); }
+  int RemoveFile(std::string_view path) override;
 };
 
 }  // namespace vx

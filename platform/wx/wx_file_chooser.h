@@ -6,11 +6,12 @@ class wxWindow;
 
 namespace vx {
 
-// The open-file dialog of wx.
+// The file dialogs of wx.
 class WxFileChooser final : public FileChooser {
  public:
   explicit WxFileChooser(wxWindow* parent = nullptr) : parent_(parent) {}
   std::optional<std::string> ChooseOpenFile(const OpenFileRequest& request) override;
+  std::optional<std::string> ChooseSaveFile(const SaveFileRequest& request) override;
   void SetParent(wxWindow* parent) { parent_ = parent; }
 
  private:

@@ -4,7 +4,7 @@
 #include <wx/config.h>
 #include <wx/filehistory.h>
 
-#include "player/app/about_dialog.h"
+#include "ui/about_dialog.h"
 
 namespace vx {
 
@@ -15,6 +15,14 @@ OpenFileRequest PlayerOpenRequest() {
   request.filter = "Vocrix 0.2(*.vxs)|*.vxs|Vocrix 0.1(*.cht)|*.cht|All Files (*.*)|*.*||";
   request.mustExist = true;
   return request;
+}
+
+AboutText PlayerAbout() {
+  return {"About Vocrix Player",
+          "Vocrix Player for Windows95/NT",
+          "Beta Version 0.3",
+          "Made by the Vocrix developers",
+          {}};
 }
 
 CMainFrame::CMainFrame(const PlayerResources& resources, const std::string& path)
@@ -33,7 +41,7 @@ CMainFrame::CMainFrame(const PlayerResources& resources, const std::string& path
   view_ = new CVocrixView(this, resources.services, document_, resources.layout, resources.bitmaps,
                           resources.atoms);
   view_->SetShowAbout([this] {
-    AboutDialog about(this);
+    AboutDialog about(this, PlayerAbout());
     about.ShowModal();
   });
   view_->SetFileOpened([this](const std::string& opened) {

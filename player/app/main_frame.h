@@ -8,6 +8,7 @@
 #include "platform/file_chooser.h"
 #include "player/app/vocrix_doc.h"
 #include "player/app/vocrix_view.h"
+#include "ui/about_dialog.h"
 
 class wxFileHistory;
 
@@ -18,6 +19,8 @@ inline constexpr const char* kDefaultPlayerTitle = "Vocrix Player for Windows95/
 
 // The open dialog of the player: Ctrl+O and the start without a file.
 OpenFileRequest PlayerOpenRequest();
+// What the player's version box shows.
+AboutText PlayerAbout();
 
 // What the program's windows are built from; owned by the application object.
 struct PlayerResources {

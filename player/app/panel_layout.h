@@ -3,19 +3,10 @@
 #include <array>
 #include <string>
 
-#include "player/app/string_table.h"
+#include "ui/panel_drawing.h"
+#include "ui/string_table.h"
 
 namespace vx {
-
-// A control's place on the panel: left, top, width, height.
-struct ControlPlace {
-  int left = 0, top = 0, width = 0, height = 0;
-};
-
-// A text's place: left edge (or the right edge it is aligned to), top, font height in pixels.
-struct TextPlace {
-  int x = 0, top = 0, height = 0;
-};
 
 // Where everything on the control panel goes, as the string table gives it. The defaults are
 // the delivered layout; reading the table changes only the entries it has.

@@ -2,46 +2,7 @@
 
 #include <wx/dcmemory.h>
 
-#include <algorithm>
-
 namespace vx {
-namespace {
-
-// The old serif face mapped onto a serif font of a Debian package (fonts-liberation).
-constexpr const char* kSerifFace = "Liberation Serif";
-
-wxFontWeight WeightOf(int weight) {
-  return static_cast<wxFontWeight>(std::clamp(weight, 1, 1000));
-}
-
-wxString FromUtf8(std::string_view text) {
-  return wxString::FromUTF8(text.data(), text.size());
-}
-
-void DrawTextAt(wxDC& dc, std::string_view text, const TextPlace& place, int weight,
-                const wxColour& colour, int dx = 0, int dy = 0) {
-  dc.SetFont(PanelFont(place.height, weight));
-  dc.SetTextForeground(colour);
-  dc.DrawText(FromUtf8(text), place.x + dx, place.top + dy);
-}
-
-void DrawRightAligned(wxDC& dc, std::string_view text, const TextPlace& place) {
-  dc.SetFont(PanelFont(place.height, kTimeWeight));
-  dc.SetTextForeground(panel_colour::kText);
-  const wxString s = FromUtf8(text);
-  dc.DrawText(s, place.x - dc.GetTextExtent(s).GetWidth(), place.top);
-}
-
-}  // namespace
-
-wxFont PanelFont(int pixelHeight, int weight) {
-  wxFont font(wxFontInfo(wxSize(0, std::max(pixelHeight, 1)))
-                  .FaceName(kSerifFace)
-                  .Family(wxFONTFAMILY_ROMAN));
-  font.SetNumericWeight(WeightOf(weight));
-  return font;
-}
-
 PanelPainter::PanelPainter(const PanelLayout& layout, const PanelBitmaps& bitmaps)
     : layout_(layout), bitmaps_(bitmaps) {}
 
@@ -59,19 +20,14 @@ VolumeLayout PanelPainter::Volume() const {
 }
 
 void PanelPainter::DrawBackground(wxDC& dc) const {
-  dc.SetPen(*wxTRANSPARENT_PEN);
-  dc.SetBrush(wxBrush(panel_colour::kBackground));
-  dc.DrawRectangle(0, 0, layout_.clientWidth, layout_.clientHeight);
+  FillBox(dc, wxRect(0, 0, layout_.clientWidth, layout_.clientHeight), panel_colour::kBackground);
   dc.SetTextBackground(panel_colour::kBackground);
   dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
 }
 
 void PanelPainter::DrawLabels(wxDC& dc) const {
-  dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
-  for (const PanelLayout::Label& label : layout_.labels) {
-    DrawTextAt(dc, label.text, label.place, kLabelWeight, panel_colour::kShadow, 1, 1);
-    DrawTextAt(dc, label.text, label.place, kLabelWeight, panel_colour::kText);
-  }
+  for (const PanelLayout::Label& label : layout_.labels)
+    DrawShadowedText(dc, label.text, label.place);
 }
 
 void PanelPainter::DrawVolume(wxDC& dc, double volume) const {
@@ -81,17 +37,22 @@ void PanelPainter::DrawVolume(wxDC& dc, double volume) const {
   dc.DrawBitmap(bitmaps_.volumeKnob, knob.left, knob.top);
 }
 
+wxRect PanelPainter::TimeArea() const {
+  return {layout_.timeLeft, layout_.timeTop, layout_.timeRight - layout_.timeLeft,
+          layout_.timeBottom - layout_.timeTop};
+}
+
+wxRect PanelPainter::RateArea() const {
+  return RateLampsArea(layout_.halfRate, layout_.fullRate, layout_.timeRight);
+}
+
 void PanelPainter::ClearTimeDisplay(wxDC& dc) const {
-  dc.SetPen(*wxTRANSPARENT_PEN);
-  dc.SetBrush(wxBrush(panel_colour::kTimeBackground));
-  dc.DrawRectangle(layout_.timeLeft, layout_.timeTop, layout_.timeRight - layout_.timeLeft,
-                   layout_.timeBottom - layout_.timeTop);
+  FillBox(dc, TimeArea(), panel_colour::kTimeBackground);
 }
 
 void PanelPainter::DrawTimes(wxDC& dc, std::string_view nowText, std::string_view totalText) const {
-  dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
-  DrawRightAligned(dc, nowText, layout_.elapsed);
-  DrawRightAligned(dc, totalText, layout_.total);
+  DrawRightAlignedText(dc, nowText, layout_.elapsed);
+  DrawRightAlignedText(dc, totalText, layout_.total);
 }
 
 void PanelPainter::DrawAnimationFrame(wxDC& dc, int index) const {
@@ -108,22 +69,8 @@ void PanelPainter::DrawAnimationFrame(wxDC& dc, int index) const {
 }
 
 void PanelPainter::DrawRateIndicators(wxDC& dc, bool halfLit, bool fullLit) const {
-  // The texts are smoothed at their edges, so drawing one colour over the other would leave
-  // a fringe of the old one: each text's own extent is filled with the time display's
-  // background first.
-  dc.SetPen(*wxTRANSPARENT_PEN);
-  dc.SetBrush(wxBrush(panel_colour::kTimeBackground));
-  for (const auto& [text, place] : {std::pair{&layout_.halfRateText, &layout_.halfRate},
-                                    std::pair{&layout_.fullRateText, &layout_.fullRate}}) {
-    dc.SetFont(PanelFont(place->height, kLabelWeight));
-    const wxSize extent = dc.GetTextExtent(FromUtf8(*text));
-    dc.DrawRectangle(place->x, place->top, extent.GetWidth(), extent.GetHeight());
-  }
-  dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
-  DrawTextAt(dc, layout_.halfRateText, layout_.halfRate, kLabelWeight,
-             halfLit ? panel_colour::kRateLit : panel_colour::kRateDark);
-  DrawTextAt(dc, layout_.fullRateText, layout_.fullRate, kLabelWeight,
-             fullLit ? panel_colour::kRateLit : panel_colour::kRateDark);
+  DrawRateLamps(dc, {layout_.halfRateText, layout_.halfRate, halfLit},
+                {layout_.fullRateText, layout_.fullRate, fullLit});
 }
 
 }  // namespace vx

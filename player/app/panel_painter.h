@@ -1,8 +1,6 @@
 #pragma once
 
-#include <wx/colour.h>
 #include <wx/dc.h>
-#include <wx/font.h>
 
 #include <string_view>
 
@@ -11,23 +9,6 @@
 #include "player/engine/panel_input.h"
 
 namespace vx {
-
-// The panel's colours.
-namespace panel_colour {
-inline const wxColour kBackground(192, 192, 192);
-inline const wxColour kTimeBackground(0, 0, 128);
-inline const wxColour kText(255, 255, 255);
-inline const wxColour kShadow(0, 0, 0);
-inline const wxColour kRateLit(0, 192, 192);
-inline const wxColour kRateDark(64, 64, 64);
-}  // namespace panel_colour
-
-// Font weights of the panel's texts.
-inline constexpr int kLabelWeight = 800;
-inline constexpr int kTimeWeight = 300;
-
-// The serif face of the panel's texts, `pixelHeight` pixels of character height.
-wxFont PanelFont(int pixelHeight, int weight);
 
 // Draws the parts of the control panel onto a device context, from the layout and bitmaps.
 class PanelPainter {
@@ -50,6 +31,10 @@ class PanelPainter {
   // Animation frame `index`, stretched into the animation rectangle.
   void DrawAnimationFrame(wxDC& dc, int index) const;
   void DrawRateIndicators(wxDC& dc, bool halfLit, bool fullLit) const;
+
+  // The time display's rectangle, and the area the rate indicators may cover.
+  wxRect TimeArea() const;
+  wxRect RateArea() const;
 
  private:
   const PanelLayout& layout_;

@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "audio/alsa_wave_api.h"
-#include "platform/wx/wx_file_chooser.h"
+#include "platform/path_services.h"
 #include "platform/wx/wx_queue_backend.h"
 
 namespace vx {
@@ -38,7 +38,6 @@ bool VocrixApp::OnInit() {
 
   queue_ = MakeWxMessageQueue();
   prompter_ = std::make_unique<WxPrompter>(title);
-  fileChooser_ = std::make_unique<WxFileChooser>();
   waveApi_ = std::make_unique<AlsaWaveApi>(*queue_);
 
   // The recent-file list lives in the user's configuration.
@@ -56,7 +55,7 @@ bool VocrixApp::OnInit() {
     return true;
   }
 
-  handover_ = std::make_unique<Handover>(HandoverDirectory());
+  handover_ = std::make_unique<SingleInstance>("vocrix", UserRuntimeDirectory());
   if (handover_->AnotherRunning()) {
     if (handover_->SendToRunningCopy(path)) return true;
     std::fprintf(stderr, "vocrix: the running copy cannot be reached; starting anew\n");
@@ -70,21 +69,21 @@ bool VocrixApp::OnInit() {
                             layout_,
                             bitmaps_,
                             atoms_,
-                            *fileChooser_,
+                            fileChooser_,
                             &history_};
   frame_ = new CMainFrame(resources, path);
   frame_->Bind(wxEVT_DESTROY, [this](wxWindowDestroyEvent& event) {
     if (event.GetEventObject() == frame_) {
       frame_ = nullptr;
       prompter_->SetParent(nullptr);
-      static_cast<WxFileChooser*>(fileChooser_.get())->SetParent(nullptr);
+      fileChooser_.SetParent(nullptr);
     }
     event.Skip();
   });
   history_.AddFileToHistory(wxString::FromUTF8(path));
   history_.Save(*wxConfigBase::Get());
   prompter_->SetParent(frame_);
-  static_cast<WxFileChooser*>(fileChooser_.get())->SetParent(frame_);
+  fileChooser_.SetParent(frame_);
   frame_->Show();
   SetTopWindow(frame_);
   return true;
@@ -107,7 +106,7 @@ std::string VocrixApp::TakePath() {
   for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i].utf8_str());
   const std::string path = CommandLinePath(arguments);
   if (!path.empty()) return path;
-  return fileChooser_->ChooseOpenFile(PlayerOpenRequest()).value_or(std::string());
+  return fileChooser_.ChooseOpenFile(PlayerOpenRequest()).value_or(std::string());
 }
 
 void VocrixApp::OnHandedOver(const std::string& path) {

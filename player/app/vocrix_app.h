@@ -13,12 +13,13 @@
 #include "platform/file_chooser.h"
 #include "platform/message_queue.h"
 #include "platform/wx/wx_prompter.h"
-#include "player/app/handover.h"
 #include "player/app/main_frame.h"
 #include "player/app/panel_layout.h"
 #include "player/app/panel_resources.h"
 #include "player/app/path_atoms.h"
-#include "player/app/string_table.h"
+#include "ui/program_file_chooser.h"
+#include "ui/single_instance.h"
+#include "ui/string_table.h"
 
 namespace vx {
 
@@ -48,13 +49,13 @@ class VocrixApp final : public wxApp {
   RealClock clock_;
   PosixFileOpener files_;
   std::unique_ptr<WaveApi> waveApi_;
-  std::unique_ptr<FileChooser> fileChooser_;
+  ProgramFileChooser fileChooser_;
   StringTable strings_;
   PanelLayout layout_;
   PanelBitmaps bitmaps_;
   PathAtoms atoms_;
   wxFileHistory history_{4};
-  std::unique_ptr<Handover> handover_;
+  std::unique_ptr<SingleInstance> handover_;
   CMainFrame* frame_ = nullptr;
   int exitCode_ = 0;
 };

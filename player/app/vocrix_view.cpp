@@ -5,14 +5,6 @@
 #include <wx/utils.h>
 
 namespace vx {
-namespace {
-
-wxRect RectOf(const ControlPlace& place) {
-  return {place.left, place.top, place.width, place.height};
-}
-
-}  // namespace
-
 SliderNotification SliderNotificationOf(wxEventType type) {
   if (type == wxEVT_SCROLL_LINEUP) return SliderNotification::kLineUp;
   if (type == wxEVT_SCROLL_LINEDOWN) return SliderNotification::kLineDown;
@@ -62,18 +54,10 @@ void CVocrixView::OnInitialUpdate() {
       this, kIdPositionSlider, 0, 0, 1, wxPoint(layout_.slider.left, layout_.slider.top),
       wxSize(layout_.slider.width, layout_.slider.height), long{wxSL_HORIZONTAL} | wxBORDER_SUNKEN);
   slider_->Enable();
-  exitButton_ =
-      new PictureButton(this, kIdExitButton, bitmaps_.exit, RectOf(layout_.exit).GetPosition(),
-                        RectOf(layout_.exit).GetSize());
-  stopButton_ =
-      new PictureButton(this, kIdStopButton, bitmaps_.stop, RectOf(layout_.stop).GetPosition(),
-                        RectOf(layout_.stop).GetSize());
-  playButton_ =
-      new PictureButton(this, kIdPlayButton, bitmaps_.play, RectOf(layout_.play).GetPosition(),
-                        RectOf(layout_.play).GetSize());
-  logoButton_ =
-      new PictureButton(this, kIdLogoButton, bitmaps_.logo, RectOf(layout_.logo).GetPosition(),
-                        RectOf(layout_.logo).GetSize());
+  exitButton_ = new PictureButton(this, kIdExitButton, bitmaps_.exit, layout_.exit.Rect());
+  stopButton_ = new PictureButton(this, kIdStopButton, bitmaps_.stop, layout_.stop.Rect());
+  playButton_ = new PictureButton(this, kIdPlayButton, bitmaps_.play, layout_.play.Rect());
+  logoButton_ = new PictureButton(this, kIdLogoButton, bitmaps_.logo, layout_.logo.Rect());
   DrawPanel();
   engine_.InitialUpdate();
 }
@@ -188,30 +172,21 @@ void CVocrixView::DrawVolume(double volume) {
 }
 
 void CVocrixView::ClearTimeDisplay() {
-  const wxRect area(layout_.timeLeft, layout_.timeTop, layout_.timeRight - layout_.timeLeft,
-                    layout_.timeBottom - layout_.timeTop);
-  DrawOnCanvas(area, [&](wxDC& dc) { painter_.ClearTimeDisplay(dc); });
+  DrawOnCanvas(painter_.TimeArea(), [&](wxDC& dc) { painter_.ClearTimeDisplay(dc); });
 }
 
 void CVocrixView::DrawTimes(std::string_view nowText, std::string_view totalText) {
   ++timeDrawCount_;
-  const wxRect area(layout_.timeLeft, layout_.timeTop, layout_.timeRight - layout_.timeLeft,
-                    layout_.timeBottom - layout_.timeTop);
-  DrawOnCanvas(area, [&](wxDC& dc) { painter_.DrawTimes(dc, nowText, totalText); });
+  DrawOnCanvas(painter_.TimeArea(), [&](wxDC& dc) { painter_.DrawTimes(dc, nowText, totalText); });
 }
 
 void CVocrixView::DrawAnimationFrame(int index) {
-  DrawOnCanvas(RectOf(layout_.animation),
-               [&](wxDC& dc) { painter_.DrawAnimationFrame(dc, index); });
+  DrawOnCanvas(layout_.animation.Rect(), [&](wxDC& dc) { painter_.DrawAnimationFrame(dc, index); });
 }
 
 void CVocrixView::DrawRateIndicators(bool halfLit, bool fullLit) {
-  const int right = layout_.timeRight;
-  const wxRect area(layout_.halfRate.x, std::min(layout_.halfRate.top, layout_.fullRate.top),
-                    right - layout_.halfRate.x,
-                    std::abs(layout_.fullRate.top - layout_.halfRate.top) +
-                        std::max(layout_.halfRate.height, layout_.fullRate.height) * 2);
-  DrawOnCanvas(area, [&](wxDC& dc) { painter_.DrawRateIndicators(dc, halfLit, fullLit); });
+  DrawOnCanvas(painter_.RateArea(),
+               [&](wxDC& dc) { painter_.DrawRateIndicators(dc, halfLit, fullLit); });
 }
 
 void CVocrixView::SetSliderRange(int minimum, int maximum) {

@@ -12,10 +12,10 @@
 #include "player/app/panel_painter.h"
 #include "player/app/panel_resources.h"
 #include "player/app/path_atoms.h"
-#include "player/app/picture_button.h"
 #include "player/app/vocrix_doc.h"
 #include "player/engine/panel_input.h"
 #include "player/engine/playback_engine.h"
+#include "ui/picture_button.h"
 
 namespace vx {
 

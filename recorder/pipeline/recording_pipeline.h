@@ -77,7 +77,7 @@ class RecordingPipeline {
   static constexpr const char* kTemporaryName = "VocrixRec.tmp";
   static constexpr const char* kTitle = "Voice Message";
   static constexpr const char* kComment = "Nocomment";
-  static constexpr SaveDialogRequest kSaveDialog{
+  static constexpr SaveFileRequest kSaveDialog{
       "vxs", "*.vxs", "Vocrix File(*.vxs)|*.vxs|All Files(*.*)|*.*||", true, true};
 
   RecordingPipeline(RecordingServices services, RecordingView& view, RecordingDocument& document);
@@ -152,7 +152,7 @@ class RecordingPipeline {
   // What a run that ended early leaves open: the capture is closed, the header fixed and the
   // file closed, so that the temporary file is a complete compressed file.
   void ReleaseRun();
-  // The temporary path: the document's, or "VocrixRec.tmp" in the current directory.
+  // The temporary path: the document's, or "VocrixRec.tmp" in the user's runtime directory.
   std::string ResolveTemporaryPath();
   void SaveRecording();
   bool CopyFile(const std::string& from, const std::string& to);

@@ -4,16 +4,9 @@
 #include <string>
 #include <string_view>
 
-namespace vx {
+#include "platform/file_chooser.h"
 
-// The save-file dialog the save step asks for.
-struct SaveDialogRequest {
-  std::string_view defaultExtension;  // "vxs"
-  std::string_view initialName;       // "*.vxs"
-  std::string_view filter;            // pairs of caption and pattern, '|'-separated
-  bool promptOverwrite = true;        // ask before replacing an existing file
-  bool pathMustExist = true;          // the chosen directory must exist
-};
+namespace vx {
 
 // What the pipeline asks of the recorder's window: the GUI's view draws these, the
 // command-line tool prints them. The pipeline has done the arithmetic; the view draws what it
@@ -37,7 +30,7 @@ class RecordingView {
   // The "Full Rate" and "Half Rate" push buttons, each shown pressed or not.
   virtual void ShowRateButtons(bool fullPressed, bool halfPressed) = 0;
   // The save-file dialog: the chosen path, or nothing when it was cancelled.
-  virtual std::optional<std::string> ChooseSavePath(const SaveDialogRequest& request) = 0;
+  virtual std::optional<std::string> ChooseSavePath(const SaveFileRequest& request) = 0;
 };
 
 // The document of the recorder: it holds nothing but its path, the temporary file's.

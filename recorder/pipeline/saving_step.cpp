@@ -77,6 +77,8 @@ void RecordingPipeline::SaveRecording() {
   }
   unsaved_ = false;
   lastSave_ = SaveOutcome::kSaved;
+  // The take now lives in the user's file; a scratch file left behind would only hold a copy.
+  paths_.RemoveFile(temporaryPath_);
 }
 
 bool RecordingPipeline::CopyFile(const std::string& from, const std::string& to) {

@@ -9,9 +9,12 @@ namespace vx {
 std::string RecordingPipeline::ResolveTemporaryPath() {
   std::string path = document_.GetPathName();
   if (path.empty()) {
-    // Left empty when the current directory cannot be read: creating the file then fails
-    // with its message.
-    path = paths_.FullPath(kTemporaryName).value_or(std::string());
+    // The take is the user's scratch file, kept out of whatever directory the program was
+    // started from. Left empty when there is no such directory: creating the file then
+    // fails with its message.
+    const std::string directory = paths_.TemporaryDirectory();
+    if (!directory.empty())
+      path = paths_.FullPath(directory + "/" + kTemporaryName).value_or(std::string());
   }
   return path;
 }

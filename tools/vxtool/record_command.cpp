@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "audio/alsa_wave_api.h"
@@ -128,7 +129,7 @@ class TerminalView final : public RecordingView {
     }
   }
   void ShowRateButtons(bool, bool) override {}
-  std::optional<std::string> ChooseSavePath(const SaveDialogRequest&) override {
+  std::optional<std::string> ChooseSavePath(const SaveFileRequest&) override {
     std::string pattern = output_ + ".partXXXXXX";
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0) {
@@ -150,6 +151,8 @@ class TerminalView final : public RecordingView {
     partial_.clear();
     return 0;
   }
+  // After a failed commit: the complete copy is kept where it is, and named.
+  std::string KeepCopy() { return std::exchange(partial_, std::string()); }
 
  private:
   std::string output_;
@@ -343,8 +346,7 @@ int RunRecordCommand(std::span<char* const> arguments) {
   switch (pipeline.LastSave()) {
     case SaveOutcome::kSaved:
       if (const int error = view.Commit(); error != 0)
-        return Fail(output + ": " + ErrorText(error) + "; the take stays in " +
-                    pipeline.TemporaryPath());
+        return Fail(output + ": " + ErrorText(error) + "; the take stays in " + view.KeepCopy());
       std::printf("%s: %d frames, %d samples (%.2f s)\n", output.c_str(), frames, samples,
                   samples / 8000.0);
       return 0;

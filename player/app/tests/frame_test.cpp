@@ -3,7 +3,7 @@
 #include <wx/testing.h>
 #include <wx/window.h>
 
-#include "player/app/about_dialog.h"
+#include "ui/about_dialog.h"
 
 #include "player/app/main_frame.h"
 #include "player/app/tests/player_rig.h"

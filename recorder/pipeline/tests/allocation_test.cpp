@@ -43,7 +43,7 @@ TEST(RecordingAllocationTest, RecordingAllocatesNothingAfterTheCaptureStarts) {
   EXPECT_EQ(heap.allocations, blocksAtStart) << "blocks are taken at the open only";
   EXPECT_EQ(testing::AllocationsCounted(), 0) << "allocations while recording";
   EXPECT_EQ(rig.pipeline.Frames(), 250);
-  EXPECT_EQ(ReadFile(rig.TemporaryPath()), ExpectedFile(speech, 250, 0));
+  EXPECT_EQ(ReadFile(rig.dir.File("take.vxs")), ExpectedFile(speech, 250, 0));
   EXPECT_TRUE(rig.prompter.Prompts().empty());
 }
 

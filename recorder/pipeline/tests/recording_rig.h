@@ -46,11 +46,13 @@ inline std::vector<uint8_t> ReadFile(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// The system's path services with the current directory fixed to a directory of the test.
+// The system's path services with the current and the temporary directory fixed to a
+// directory of the test.
 class FixedDirectoryPaths final : public PosixPathServices {
  public:
   explicit FixedDirectoryPaths(std::string directory) : directory_(std::move(directory)) {}
   std::optional<std::string> CurrentDirectory() override { return directory_; }
+  std::string TemporaryDirectory() override { return directory_; }
 
  private:
   std::string directory_;
@@ -82,7 +84,7 @@ class RecordingViewLog final : public RecordingView {
     fullButton = fullPressed;
     halfButton = halfPressed;
   }
-  std::optional<std::string> ChooseSavePath(const SaveDialogRequest& request) override {
+  std::optional<std::string> ChooseSavePath(const SaveFileRequest& request) override {
     ++dialogs;
     filter = std::string(request.filter);
     return saveAnswer;

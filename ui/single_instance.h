@@ -9,15 +9,17 @@
 
 namespace vx {
 
-// Single instance and hand-over: the first copy of the player holds a lock and serves a UNIX
-// socket; a later copy finds the lock, sends its file's path over the socket and ends.
-class Handover {
+// One running copy of a program per user: the first copy holds a lock and may serve a UNIX
+// socket; a later copy finds the lock and either ends or sends a file's path over the socket
+// to the running copy (the player's hand-over).
+class SingleInstance {
  public:
-  // `directory` holds the lock and the socket (the user's runtime directory).
-  explicit Handover(std::string directory);
-  ~Handover();
-  Handover(const Handover&) = delete;
-  Handover& operator=(const Handover&) = delete;
+  // `program` names the lock and the socket ("vocrix-<uid>.lock"); `directory` holds them
+  // (the user's runtime directory).
+  SingleInstance(const std::string& program, const std::string& directory);
+  ~SingleInstance();
+  SingleInstance(const SingleInstance&) = delete;
+  SingleInstance& operator=(const SingleInstance&) = delete;
 
   // Another copy holds the lock.
   bool AnotherRunning() const;
@@ -32,12 +34,10 @@ class Handover {
   class Server;
 
  private:
+  std::string topic_;
   std::string socketPath_;
   std::unique_ptr<wxSingleInstanceChecker> checker_;
   std::unique_ptr<Server> server_;
 };
-
-// The directory for the lock and the socket: $XDG_RUNTIME_DIR, else the temporary directory.
-std::string HandoverDirectory();
 
 }  // namespace vx

@@ -1,18 +1,29 @@
-#include "player/app/about_dialog.h"
+#include "ui/about_dialog.h"
 
 #include <wx/button.h>
 #include <wx/sizer.h>
+#include <wx/statbmp.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 
+#include "ui/panel_drawing.h"
+
 namespace vx {
 
-AboutDialog::AboutDialog(wxWindow* parent) : wxDialog(parent, wxID_ANY, "About Vocrix Player") {
-  SetBackgroundColour(wxColour(192, 192, 192));
+AboutDialog::AboutDialog(wxWindow* parent, const AboutText& text)
+    : wxDialog(parent, wxID_ANY, FromUtf8(text.caption)) {
+  SetBackgroundColour(panel_colour::kBackground);
   auto* column = new wxBoxSizer(wxVERTICAL);
-  column->Add(new wxStaticText(this, wxID_ANY, "Vocrix Player for Windows95/NT"), 0, wxALL, 8);
-  column->Add(new wxStaticText(this, wxID_ANY, "Beta Version 0.3"), 0, wxLEFT | wxRIGHT, 8);
-  column->Add(new wxStaticText(this, wxID_ANY, "Made by the Vocrix developers"), 0, wxALL, 8);
+  auto* heading = new wxBoxSizer(wxHORIZONTAL);
+  if (text.icon.IsOk())
+    heading->Add(new wxStaticBitmap(this, wxID_ANY, text.icon), 0, wxRIGHT | wxALIGN_TOP, 8);
+  auto* names = new wxBoxSizer(wxVERTICAL);
+  names->Add(new wxStaticText(this, wxID_ANY, FromUtf8(text.product)));
+  names->Add(new wxStaticText(this, wxID_ANY, FromUtf8(text.version)), 0, wxTOP, 4);
+  if (!text.maker.empty())
+    names->Add(new wxStaticText(this, wxID_ANY, FromUtf8(text.maker)), 0, wxTOP, 8);
+  heading->Add(names);
+  column->Add(heading, 0, wxALL, 8);
 
   auto* box = new wxStaticBoxSizer(wxVERTICAL, this, "Condition/Settings");
   auto* grid = new wxFlexGridSizer(2, wxSize(12, 4));

@@ -1,4 +1,4 @@
-#include "player/app/string_table.h"
+#include "ui/string_table.h"
 
 #include <cctype>
 #include <charconv>

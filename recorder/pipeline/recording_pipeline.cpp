@@ -151,10 +151,12 @@ void RecordingPipeline::RunLoop() {
 
 void RecordingPipeline::Drain() {
   // Only the messages waiting now: a close request reposts itself while the loop runs, and is
-  // seen again at the next turn, after a step.
-  for (size_t waiting = queue_.Size(); waiting > 0; --waiting) {
-    std::optional<Message> message = queue_.Take();
-    if (!message) break;
+  // seen again at the next turn, after a step. There is always one Take: it delivers the
+  // toolkit's own events first (the window's clicks and repaints), even when no message of
+  // the program is waiting, as while counting down.
+  std::optional<Message> message = queue_.Take();
+  size_t waiting = message ? queue_.Size() + 1 : 0;
+  while (message) {
     bool failed = false;
     if (state_ == RecordState::kRecording && message->id == kMsgWaveInData &&
         message->target == target_) {
@@ -166,6 +168,8 @@ void RecordingPipeline::Drain() {
       break;
     }
     if (state_ == RecordState::kStopping && message->id == kMsgClose) break;
+    if (--waiting == 0) break;
+    message = queue_.Take();
   }
 }
 

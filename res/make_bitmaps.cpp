@@ -1,8 +1,12 @@
-// Draws the player's bitmaps and writes them as PNG files into the directory given:
-// the buttons (30 x 30; up, down and disabled), the logo (122 x 40), the volume control's
-// background (40 x 70) and knob (30 x 10) and the eight animation frames (48 x 48).
+// Draws a program's bitmaps and writes them as PNG files into the directory given.
+// The player's (vocrix): the buttons (30 x 30; up, down and disabled), the logo (122 x 40),
+// the volume control's background (40 x 70) and knob (30 x 10) and the eight animation frames
+// (48 x 48). The recorder's (vxrecord): the record, stop and eject buttons, the logo
+// (120 x 40) and the program's icon (48 x 48).
 // Run under a display (xvfb-run) from the repository root:
-//   xvfb-run -a build/player/app/vocrix_make_bitmaps res/vocrix
+//   cmake --build build --target vx_make_bitmaps
+//   xvfb-run -a build/ui/vx_make_bitmaps vocrix res/vocrix
+//   xvfb-run -a build/ui/vx_make_bitmaps vxrecord res/vxrecord
 #include <wx/app.h>
 #include <wx/bitmap.h>
 #include <wx/dcmemory.h>
@@ -22,6 +26,7 @@ const wxColour kShade(128, 128, 128);
 const wxColour kDark(0, 0, 0);
 const wxColour kNavy(0, 0, 128);
 const wxColour kCyan(0, 192, 192);
+const wxColour kRecordRed(192, 0, 0);
 
 using Painter = std::function<void(wxGraphicsContext&, wxDC&)>;
 
@@ -76,7 +81,7 @@ void Face(wxDC& dc, int width, int height, Bevel bevel) {
 }
 
 // The glyphs of the three buttons, drawn into a 30 x 30 face around (cx, cy).
-enum class Glyph { kPlay, kStop, kEject };
+enum class Glyph { kPlay, kStop, kEject, kRecord };
 
 void DrawGlyph(wxGraphicsContext& gc, Glyph glyph, double cx, double cy, const wxColour& colour) {
   gc.SetPen(*wxTRANSPARENT_PEN);
@@ -101,6 +106,9 @@ void DrawGlyph(wxGraphicsContext& gc, Glyph glyph, double cx, double cy, const w
       gc.FillPath(path);
       gc.DrawRectangle(cx - 8, cy + 4, 16, 4);
       break;
+    case Glyph::kRecord:
+      gc.DrawEllipse(cx - 7, cy - 7, 14, 14);
+      break;
   }
 }
 
@@ -124,11 +132,12 @@ bool WriteButton(const std::string& dir, const std::string& stem, Glyph glyph,
   return ok;
 }
 
-bool WriteLogo(const std::string& dir) {
-  return Write(dir, "LOGOU", 122, 40, [](wxGraphicsContext& gc, wxDC& dc) {
+// The navy "Vocrix" logo with a cyan waveform, `width` pixels wide.
+bool WriteLogo(const std::string& dir, int width) {
+  return Write(dir, "LOGOU", width, 40, [width](wxGraphicsContext& gc, wxDC& dc) {
     gc.SetPen(wxPen(kDark));
     gc.SetBrush(gc.CreateLinearGradientBrush(0, 0, 0, 40, wxColour(0, 0, 160), wxColour(0, 0, 64)));
-    gc.DrawRoundedRectangle(0.5, 0.5, 121, 39, 6);
+    gc.DrawRoundedRectangle(0.5, 0.5, width - 1, 39, 6);
     // A short speech waveform at the left.
     gc.SetPen(wxPen(kCyan, 2));
     wxGraphicsPath wave = gc.CreatePath();
@@ -146,7 +155,7 @@ bool WriteLogo(const std::string& dir) {
     gc.SetFont(font, kLight);
     double w = 0, h = 0;
     gc.GetTextExtent("Vocrix", &w, &h);
-    gc.DrawText("Vocrix", 40 + (76 - w) / 2, (40 - h) / 2);
+    gc.DrawText("Vocrix", 40 + (width - 46 - w) / 2, (40 - h) / 2);
     (void)dc;
   });
 }
@@ -199,6 +208,19 @@ bool WriteAnimation(const std::string& dir) {
   return ok;
 }
 
+// The recorder's icon: a red record mark on a navy face.
+bool WriteRecorderIcon(const std::string& dir) {
+  return Write(dir, "vxrecord", 48, 48, [](wxGraphicsContext& gc, wxDC& dc) {
+    Face(dc, 48, 48, Bevel::kSunken);
+    gc.SetPen(*wxTRANSPARENT_PEN);
+    gc.SetBrush(wxBrush(kNavy));
+    gc.DrawRectangle(2, 2, 44, 44);
+    gc.SetPen(wxPen(kLight, 2));
+    gc.SetBrush(wxBrush(kRecordRed));
+    gc.DrawEllipse(10, 10, 28, 28);
+  });
+}
+
 class MakerApp final : public wxApp {
  public:
   bool OnInit() override { return true; }
@@ -209,8 +231,9 @@ class MakerApp final : public wxApp {
 wxIMPLEMENT_APP_NO_MAIN(MakerApp);
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: vocrix_make_bitmaps <output directory>\n");
+  const std::string program = argc == 3 ? argv[1] : "";
+  if (program != "vocrix" && program != "vxrecord") {
+    std::fprintf(stderr, "usage: vx_make_bitmaps vocrix|vxrecord <output directory>\n");
     return 2;
   }
   wxApp::SetInstance(new MakerApp);
@@ -219,13 +242,19 @@ int main(int argc, char** argv) {
     return 1;
   }
   wxInitAllImageHandlers();
-  const std::string dir = argv[1];
-  bool ok = WriteButton(dir, "PLAY", Glyph::kPlay, wxColour(0, 96, 0));
-  ok &= WriteButton(dir, "STOP", Glyph::kStop, wxColour(128, 0, 0));
+  const std::string dir = argv[2];
+  bool ok = WriteButton(dir, "STOP", Glyph::kStop, wxColour(128, 0, 0));
   ok &= WriteButton(dir, "EXIT", Glyph::kEject, kDark);
-  ok &= WriteLogo(dir);
-  ok &= WriteVolume(dir);
-  ok &= WriteAnimation(dir);
+  if (program == "vocrix") {
+    ok &= WriteButton(dir, "PLAY", Glyph::kPlay, wxColour(0, 96, 0));
+    ok &= WriteLogo(dir, 122);
+    ok &= WriteVolume(dir);
+    ok &= WriteAnimation(dir);
+  } else {
+    ok &= WriteButton(dir, "REC", Glyph::kRecord, kRecordRed);
+    ok &= WriteLogo(dir, 120);
+    ok &= WriteRecorderIcon(dir);
+  }
   wxEntryCleanup();
   return ok ? 0 : 1;
 }

@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libasound2-dev libwxgtk3.2-dev
-  xvfb xauth libx11-dev fonts-liberation fonts-dejavu-core shared-mime-info desktop-file-utils
+  xvfb xauth libx11-dev libxtst-dev fonts-liberation fonts-dejavu-core shared-mime-info desktop-file-utils
 )
 if [[ "${1:-}" == "--corpus" ]]; then
   # Recorded telephone-band speech for training the codebooks (tools/trainer).

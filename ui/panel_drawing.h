@@ -7,18 +7,9 @@
 
 #include <string_view>
 
+#include "ui/places.h"
+
 namespace vx {
-
-// A control's place on a panel: left, top, width, height in pixels of the client area.
-struct ControlPlace {
-  int left = 0, top = 0, width = 0, height = 0;
-  wxRect Rect() const { return {left, top, width, height}; }
-};
-
-// A text's place: left edge (or the right edge it is aligned to), top, font height in pixels.
-struct TextPlace {
-  int x = 0, top = 0, height = 0;
-};
 
 // The colours every program's panel is painted in.
 namespace panel_colour {

@@ -19,8 +19,7 @@ SliderNotification SliderNotificationOf(wxEventType type) {
 
 CVocrixView::CVocrixView(wxWindow* parent, PlaybackServices services, CVocrixDoc& document,
                          const PanelLayout& layout, const PanelBitmaps& bitmaps, PathAtoms& atoms)
-    : wxPanel(parent, wxID_ANY, wxPoint(0, 0), wxSize(layout.clientWidth, layout.clientHeight),
-              wxBORDER_NONE | wxWANTS_CHARS),
+    : CanvasPanel(parent, wxSize(layout.clientWidth, layout.clientHeight)),
       queue_(services.queue),
       document_(document),
       layout_(layout),
@@ -28,11 +27,8 @@ CVocrixView::CVocrixView(wxWindow* parent, PlaybackServices services, CVocrixDoc
       atoms_(atoms),
       painter_(layout, bitmaps),
       engine_(services, *this, [this] { return document_.Path(); }),
-      volumeControl_(painter_.Volume()),
-      canvas_(layout.clientWidth, layout.clientHeight, 24) {
-  SetBackgroundStyle(wxBG_STYLE_PAINT);
+      volumeControl_(painter_.Volume()) {
   target_ = queue_.Register([this](const Message& message) { OnMessage(message); });
-  Bind(wxEVT_PAINT, &CVocrixView::OnPaint, this);
   Bind(wxEVT_BUTTON, &CVocrixView::OnButton, this);
   Bind(wxEVT_LEFT_DOWN, &CVocrixView::OnLeftDown, this);
   Bind(wxEVT_LEFT_DCLICK, &CVocrixView::OnLeftDown, this);
@@ -93,25 +89,11 @@ void CVocrixView::OnMessage(const Message& message) {
   OpenFile(path);
 }
 
-template <typename Draw>
-void CVocrixView::DrawOnCanvas(const wxRect& area, Draw draw) {
-  {
-    wxMemoryDC dc(canvas_);
-    draw(dc);
-  }
-  RefreshRect(area, false);
-}
-
 void CVocrixView::DrawPanel() {
   DrawOnCanvas(GetClientRect(), [this](wxDC& dc) { painter_.DrawBackground(dc); });
   engine_.DrawVolume();
   engine_.UpdateDisplay(kTimeRestart, kSliderSetRange);
   DrawOnCanvas(GetClientRect(), [this](wxDC& dc) { painter_.DrawLabels(dc); });
-}
-
-void CVocrixView::OnPaint(wxPaintEvent&) {
-  wxPaintDC dc(this);
-  dc.DrawBitmap(canvas_, 0, 0);
 }
 
 void CVocrixView::OnButton(wxCommandEvent& event) {

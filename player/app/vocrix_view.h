@@ -15,6 +15,7 @@
 #include "player/app/vocrix_doc.h"
 #include "player/engine/panel_input.h"
 #include "player/engine/playback_engine.h"
+#include "ui/canvas_panel.h"
 #include "ui/picture_button.h"
 
 namespace vx {
@@ -26,11 +27,10 @@ inline constexpr int kIdExitButton = 1003;
 inline constexpr int kIdPositionSlider = 1017;
 inline constexpr int kIdLogoButton = 1025;
 
-// The player's view: the control panel over the playback engine. The panel is drawn into a
-// bitmap of the client's size as the engine asks, and a paint copies that bitmap to the
-// screen. Buttons, the slider and the pointer on the volume control are routed to the engine;
+// The player's view: the control panel over the playback engine, drawn on a canvas as the
+// engine asks. Buttons, the slider and the pointer on the volume control are routed to the engine;
 // open-named-file (a path by atom) takes over a new path.
-class CVocrixView final : public wxPanel, public PlaybackView {
+class CVocrixView final : public CanvasPanel, public PlaybackView {
  public:
   CVocrixView(wxWindow* parent, PlaybackServices services, CVocrixDoc& document,
               const PanelLayout& layout, const PanelBitmaps& bitmaps, PathAtoms& atoms);
@@ -56,7 +56,6 @@ class CVocrixView final : public wxPanel, public PlaybackView {
   PlaybackEngine& Engine() { return engine_; }
   // The view's own message target (open-named-file).
   TargetId Target() const { return target_; }
-  const wxBitmap& Canvas() const { return canvas_; }
   const VolumeControl& Volume() const { return volumeControl_; }
   // How often the time texts were drawn.
   int TimeDrawCount() const { return timeDrawCount_; }
@@ -78,12 +77,7 @@ class CVocrixView final : public wxPanel, public PlaybackView {
  private:
   // Draws the whole panel into the bitmap: background, volume, time display, labels.
   void DrawPanel();
-  // Runs `draw` on the bitmap and marks `area` for repainting.
-  template <typename Draw>
-  void DrawOnCanvas(const wxRect& area, Draw draw);
-
   void OnMessage(const Message& message);
-  void OnPaint(wxPaintEvent& event);
   void OnButton(wxCommandEvent& event);
   void OnSliderScroll(wxScrollEvent& event);
   void OnLeftDown(wxMouseEvent& event);
@@ -98,7 +92,6 @@ class CVocrixView final : public wxPanel, public PlaybackView {
   PlaybackEngine engine_;
   VolumeControl volumeControl_;
   TargetId target_ = kNoTarget;
-  wxBitmap canvas_;
 
   wxSlider* slider_ = nullptr;
   PictureButton* exitButton_ = nullptr;

@@ -3,11 +3,6 @@
 // file over to the running copy, the window is captured and checked against the layout, and
 // a close during playback stops the sound and ends the program.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <wx/colour.h>
 #include <wx/image.h>
 
@@ -24,15 +19,15 @@
 #include "codec/encoder.h"
 #include "codec/tests/test_speech.h"
 #include "io/file_stream.h"
-#include "player/app/tests/x_screen.h"
-
-extern char** environ;
+#include "testsupport/program_runner.h"
+#include "testsupport/x_screen.h"
 
 namespace vx {
 namespace {
 
 constexpr const char* kTitle = "Vocrix Player for Windows95/NT";
-using Clock = std::chrono::steady_clock;
+using testing::Program;
+using testing::WaitFor;
 
 // Encodes the sample, repeated `times`, into a compressed speech file.
 void EncodeSample(const std::string& path, int rateMode, int times = 1) {
@@ -83,47 +78,6 @@ size_t FileSize(const std::string& path) {
   return error ? 0 : static_cast<size_t>(size);
 }
 
-// Waits up to `bound` for `done`.
-template <typename Done>
-bool WaitFor(Done done, std::chrono::milliseconds bound) {
-  const auto deadline = Clock::now() + bound;
-  while (!done()) {
-    if (Clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return true;
-}
-
-class Program {
- public:
-  explicit Program(const std::string& file) {
-    std::string program = VOCRIX_PROGRAM;
-    std::vector<char*> argv{program.data(), const_cast<char*>(file.c_str()), nullptr};
-    EXPECT_EQ(posix_spawn(&pid_, program.c_str(), nullptr, nullptr, argv.data(), environ), 0);
-  }
-  ~Program() {
-    if (pid_ > 0 && !Exited()) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, &status_, 0);
-    }
-  }
-  bool Exited() {
-    if (exited_) return true;
-    if (waitpid(pid_, &status_, WNOHANG) == pid_) exited_ = true;
-    return exited_;
-  }
-  // Waits for the end; the exit status, or -1 when it did not end within `bound`.
-  int Wait(std::chrono::milliseconds bound) {
-    if (!WaitFor([this] { return Exited(); }, bound)) return -1;
-    return WIFEXITED(status_) ? WEXITSTATUS(status_) : 128 + WTERMSIG(status_);
-  }
-
- private:
-  pid_t pid_ = -1;
-  int status_ = 0;
-  bool exited_ = false;
-};
-
 wxColour PixelAt(const wxImage& image, int x, int y) {
   return {image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y)};
 }
@@ -132,11 +86,7 @@ wxColour PixelAt(const wxImage& image, int x, int y) {
 // configuration of their own; returns the directory.
 std::string IsolateEnvironment(const testing::AlsaFileConfig& alsa) {
   const std::string dir = std::filesystem::path(alsa.PlayedPath()).parent_path();
-  const std::string run = dir + "/run";
-  mkdir(run.c_str(), 0700);
-  setenv("XDG_RUNTIME_DIR", run.c_str(), 1);
-  setenv("HOME", dir.c_str(), 1);
-  setenv("XDG_CONFIG_HOME", (dir + "/config").c_str(), 1);
+  testing::IsolateEnvironment(dir);
   return dir;
 }
 
@@ -145,7 +95,7 @@ TEST(VocrixProgram, AMissingFileIsReportedAndTheProgramEnds) {
   ASSERT_TRUE(screen.Ok()) << "no display: run under xvfb-run";
   testing::AlsaFileConfig alsa;
   const std::string dir = IsolateEnvironment(alsa);
-  Program program(dir + "/missing.vxs");
+  Program program(VOCRIX_PROGRAM, {dir + "/missing.vxs"});
   // The message box carries the program's title; closing it ends the program.
   ASSERT_TRUE(
       WaitFor([&] { return screen.Windows(kTitle).size() == 1; }, std::chrono::seconds(20)));
@@ -166,7 +116,7 @@ TEST(VocrixProgram, WithoutASoundCardTheOpenFailsAndCancelEndsTheProgram) {
   setenv("ALSA_CONFIG_PATH", ("/usr/share/alsa/alsa.conf:" + conf).c_str(), 1);
   const std::string file = dir + "/intro.vxs";
   EncodeSample(file, 0);
-  Program program(file);
+  Program program(VOCRIX_PROGRAM, {file});
   std::vector<std::string> asked;
   // Every box is cancelled as it appears, until the program ends.
   const bool ended = WaitFor(
@@ -205,7 +155,7 @@ TEST(VocrixProgram, PlaysHandsOverAndClosesDuringPlayback) {
   ASSERT_GT(fullPcm.size(), 80000u);
 
   // The first copy plays its file: the sound card gets exactly the decoder's output.
-  Program first(full);
+  Program first(VOCRIX_PROGRAM, {full});
   ASSERT_TRUE(
       WaitFor([&] { return screen.Windows(kTitle).size() == 1; }, std::chrono::seconds(20)));
   ASSERT_TRUE(WaitFor([&] { return FileSize(alsa.PlayedPath()) >= fullPcm.size(); },
@@ -229,7 +179,7 @@ TEST(VocrixProgram, PlaysHandsOverAndClosesDuringPlayback) {
   EXPECT_GT(lit, 0);
 
   // A second start hands its file to the first copy and ends without a window of its own.
-  Program second(half);
+  Program second(VOCRIX_PROGRAM, {half});
   EXPECT_EQ(second.Wait(std::chrono::seconds(20)), 0);
   EXPECT_FALSE(first.Exited());
   ASSERT_TRUE(WaitFor([&] { return alsa.Played() == halfPcm; }, std::chrono::seconds(30)))
@@ -238,7 +188,7 @@ TEST(VocrixProgram, PlaysHandsOverAndClosesDuringPlayback) {
 
   // A long file handed over, and the window closed while it plays: the sound stops and the
   // program ends.
-  Program third(longer);
+  Program third(VOCRIX_PROGRAM, {longer});
   EXPECT_EQ(third.Wait(std::chrono::seconds(20)), 0);
   ASSERT_TRUE(WaitFor([&] { return FileSize(alsa.PlayedPath()) > halfPcm.size() + 64000; },
                       std::chrono::seconds(30)));

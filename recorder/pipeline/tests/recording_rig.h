@@ -125,24 +125,16 @@ inline std::vector<uint8_t> SpeechBytes() {
   return bytes;
 }
 
-// The pipeline on the virtual card and a virtual clock, writing real files in a directory
-// of its own (the current directory of its path services) through a fault-injecting opener,
-// with a scripted prompter and a main window that counts its close messages. Actions can be
-// scheduled at a time of the clock: they arrive as messages, the way a button press does.
-struct RecordingRig {
-  explicit RecordingRig(BlockHeap& heap = ProcessHeap())
-      : paths(dir.Path()),
-        card(queue, clock),
-        pipeline(RecordingServices{queue, prompter, clock, files, paths, card, heap}, view,
-                 document) {
-    mainWindow = queue.Register([this](const Message& m) {
-      if (m.id == kMsgClose) ++mainWindowCloses;
-    });
+// The recorder's platform in a test: the virtual card and a virtual clock, real files in a
+// directory of its own (the current and temporary directory of its path services) through a
+// fault-injecting opener, and a scripted prompter. Actions can be scheduled at a time of the
+// clock: they arrive as messages, the way a button press does.
+struct RecordingPlatform {
+  RecordingPlatform() : paths(dir.Path()), card(queue, clock) {
     actions = queue.Register([this](const Message& m) {
       auto& action = scheduled[static_cast<size_t>(m.wparam)];
       if (action.run) action.run();
     });
-    pipeline.SetMainWindow(mainWindow);
     observer = clock.AddObserver([this](int64_t now) {
       for (size_t i = 0; i < scheduled.size(); ++i) {
         if (!scheduled[i].posted && now >= scheduled[i].atMs) {
@@ -151,11 +143,12 @@ struct RecordingRig {
         }
       }
     });
-    view.saveAnswer = dir.File("take.vxs");
-    pipeline.InitialUpdate();
   }
-  ~RecordingRig() { clock.RemoveObserver(observer); }
+  ~RecordingPlatform() { clock.RemoveObserver(observer); }
 
+  RecordingServices Services(BlockHeap& heap = ProcessHeap()) {
+    return RecordingServices{queue, prompter, clock, files, paths, card, heap};
+  }
   std::string TemporaryPath() const { return dir.File("VocrixRec.tmp"); }
   // Runs `action` once the clock has reached `atMs` (taken by the loop's next turn).
   void At(int64_t atMs, std::function<void()> action) {
@@ -168,10 +161,6 @@ struct RecordingRig {
       s.run = nullptr;
     }
   }
-  // Stop after `ms` of capture, counted from the end of a countdown started now.
-  void StopAfterCapture(int64_t ms) {
-    At(clock.Ticks() + RecordingPipeline::kCountdownMs + ms, [this] { pipeline.OnStop(); });
-  }
   void Pump() {
     for (int guard = 0; guard < 100000; ++guard) {
       std::optional<Message> m = queue.Take();
@@ -179,11 +168,6 @@ struct RecordingRig {
       queue.Dispatch(*m);
     }
     ADD_FAILURE() << "the queue never emptied";
-  }
-  // Presses Record and runs the whole run.
-  void Record() {
-    pipeline.OnRecord();
-    Pump();
   }
 
   struct Scheduled {
@@ -200,14 +184,39 @@ struct RecordingRig {
   FaultFileOpener files{disk};
   FixedDirectoryPaths paths;
   VirtualWaveApi card;
+  TargetId actions = kNoTarget;
+  std::vector<Scheduled> scheduled;
+  int observer = 0;
+};
+
+// The pipeline on the recorder's test platform, with a view that logs what it is told and a
+// main window that counts its close messages.
+struct RecordingRig : RecordingPlatform {
+  explicit RecordingRig(BlockHeap& heap = ProcessHeap())
+      : pipeline(Services(heap), view, document) {
+    mainWindow = queue.Register([this](const Message& m) {
+      if (m.id == kMsgClose) ++mainWindowCloses;
+    });
+    pipeline.SetMainWindow(mainWindow);
+    view.saveAnswer = dir.File("take.vxs");
+    pipeline.InitialUpdate();
+  }
+
+  // Stop after `ms` of capture, counted from the end of a countdown started now.
+  void StopAfterCapture(int64_t ms) {
+    At(clock.Ticks() + RecordingPipeline::kCountdownMs + ms, [this] { pipeline.OnStop(); });
+  }
+  // Presses Record and runs the whole run.
+  void Record() {
+    pipeline.OnRecord();
+    Pump();
+  }
+
   RecordingViewLog view;
   PathDocument document;
   RecordingPipeline pipeline;
   TargetId mainWindow = kNoTarget;
-  TargetId actions = kNoTarget;
   int mainWindowCloses = 0;
-  std::vector<Scheduled> scheduled;
-  int observer = 0;
 };
 
 }  // namespace vx::testing

@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
-// The X server's side of the end-to-end test: top-level windows found by title, closed as a
-// window manager would, captured pixel for pixel. Kept apart because Xlib's macros clash with
+// The X server's side of the end-to-end tests: top-level windows found by title, closed as a
+// window manager would, clicked and typed into as a user would (the server's XTEST
+// extension), captured pixel for pixel. Kept apart because Xlib's macros clash with
 // other headers.
 namespace vx::testing {
 
@@ -32,6 +33,8 @@ class XScreen {
   std::vector<WindowId> Windows(const std::string& title);
   // Asks the window to close (WM_DELETE_WINDOW).
   void Close(WindowId window);
+  // A left click at (x, y) of the window's client area.
+  void Click(WindowId window, int x, int y);
   wxImage Capture(WindowId window);
 
  private:

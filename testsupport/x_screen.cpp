@@ -1,7 +1,8 @@
-#include "player/app/tests/x_screen.h"
+#include "testsupport/x_screen.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 
 namespace vx::testing {
 namespace {
@@ -42,6 +43,20 @@ void XScreen::Close(WindowId window) {
   event.xclient.data.l[1] = CurrentTime;
   XSendEvent(Dpy(display_), window, False, NoEventMask, &event);
   XFlush(Dpy(display_));
+}
+
+void XScreen::Click(WindowId window, int x, int y) {
+  Display* display = Dpy(display_);
+  int rootX = 0, rootY = 0;
+  Window child = 0;
+  XTranslateCoordinates(display, window, DefaultRootWindow(display), x, y, &rootX, &rootY, &child);
+  XTestFakeMotionEvent(display, -1, rootX, rootY, CurrentTime);
+  XTestFakeButtonEvent(display, 1, True, CurrentTime);
+  XFlush(display);
+  // Press and release in separate turns of the program's event loop.
+  XSync(display, False);
+  XTestFakeButtonEvent(display, 1, False, 50);
+  XFlush(display);
 }
 
 wxImage XScreen::Capture(WindowId window) {

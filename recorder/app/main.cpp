@@ -1,0 +1,3 @@
+#include "recorder/app/vxrecord_app.h"
+
+wxIMPLEMENT_APP(vx::vxrecord::VxrecordApp);

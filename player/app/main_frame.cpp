@@ -54,6 +54,8 @@ CMainFrame::CMainFrame(const PlayerResources& resources, const std::string& path
   });
   target_ = resources.services.queue.Register([this](const Message& m) { OnMessage(m); });
   view_->Engine().SetMainWindow(target_);
+  if (std::optional<std::string_view> retry = resources.strings.Find(3))
+    view_->Engine().SetRetryOpenText(std::string(*retry));
 
   wxAcceleratorEntry open(wxACCEL_CTRL, 'O', wxID_OPEN);
   SetAcceleratorTable(wxAcceleratorTable(1, &open));

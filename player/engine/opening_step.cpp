@@ -11,8 +11,6 @@
 namespace vx {
 namespace {
 
-constexpr const char* kRetryOpenText = "Initialize Failed!!\nRetry Open WaveOutDevice(y/n)?";
-
 // The decoder writes 16-bit mono PCM at 8000 Hz, or at 11000 Hz for 11000 and 11025 Hz.
 bool DecoderCanProduce(int rate, int bits, int channels) {
   return bits == 16 && channels == 1 && (rate == 8000 || rate == 11000 || rate == 11025);
@@ -112,7 +110,7 @@ bool PlaybackEngine::OpenDevice() {
         0) {
       return true;
     }
-    if (prompter_.MessageBox(kRetryOpenText, "", PromptButtons::kOkCancel, PromptIcon::kNone) !=
+    if (prompter_.MessageBox(retryOpenText_, "", PromptButtons::kOkCancel, PromptIcon::kNone) !=
         kAnswerOk) {
       runFailed_ = true;
       active_ = false;

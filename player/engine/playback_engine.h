@@ -80,6 +80,8 @@ class PlaybackEngine {
   TargetId Target() const { return target_; }
   // The application's main window, which gets the close message when the program must end.
   void SetMainWindow(TargetId window) { mainWindow_ = window; }
+  // The question asked when the device cannot be opened (the program's string 3).
+  void SetRetryOpenText(std::string text) { retryOpenText_ = std::move(text); }
 
   // The panel's start-up: device capabilities, the device's volume (read through a plain
   // open at 8000 Hz, 16 bits, mono), draw-volume; then, when the document has a path,
@@ -191,6 +193,7 @@ class PlaybackEngine {
   WaveReader waveReader_;
   TargetId target_ = kNoTarget;
   TargetId mainWindow_ = kNoTarget;
+  std::string retryOpenText_ = "Initialize Failed!!\nRetry Open WaveOutDevice(y/n)?";
 
   PlaybackState state_ = PlaybackState::kIdle;
   bool active_ = false;

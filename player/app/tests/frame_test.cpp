@@ -80,6 +80,29 @@ TEST(MainFrame, ClosingDuringPlaybackStopsAndThenCloses) {
   EXPECT_LT(played, 1500u * 320 / 2);
 }
 
+// The question after a failed device open is the program's string 3, whatever it says.
+TEST(MainFrame, TheRetryQuestionIsTheProgramsString) {
+  struct Case {
+    const char* strings;
+    const char* question;
+  };
+  for (const Case c :
+       {Case{"", "Initialize Failed!!\nRetry Open WaveOutDevice(y/n)?"},
+        Case{"3 Kein Ger\xC3\xA4t!!\\nNochmals?\n", "Kein Ger\xC3\xA4t!!\nNochmals?"}}) {
+    PlayerRig rig;
+    rig.strings.Parse(c.strings);
+    rig.files.Put("/a.vxs", SpeechFile(10, 0));
+    rig.card.FailAlways(WaveOp::kOutOpen, kMmError);
+    auto* frame = new CMainFrame(rig.Resources(), "/a.vxs");
+    rig.Pump();
+    bool asked = false;
+    for (const auto& prompt : rig.prompter.Prompts()) asked |= prompt.text == c.question;
+    EXPECT_TRUE(asked) << c.question;
+    frame->Destroy();
+    wxTheApp->ProcessIdle();
+  }
+}
+
 TEST(MainFrame, CtrlOOpensTheChosenFileAndACancelKeepsTheDocument) {
   FrameRig rig("");
   rig.files.Put("/c.vxs", SpeechFile(30, 1));

@@ -26,16 +26,23 @@ bool WaitFor(Done done, std::chrono::milliseconds bound) {
   return true;
 }
 
-// A program of the suite started by an end-to-end test, in this process's environment; killed
-// if it is still running when the test lets go of it.
+// A program of the suite started by an end-to-end test, in this process's environment and in
+// `workingDirectory` (this process's when empty); killed if it is still running when the test
+// lets go of it.
 class Program {
  public:
-  explicit Program(std::string program, std::vector<std::string> arguments = {}) {
+  explicit Program(std::string program, std::vector<std::string> arguments = {},
+                   const std::string& workingDirectory = {}) {
     arguments.insert(arguments.begin(), std::move(program));
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
-    if (posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!workingDirectory.empty())
+      posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
+    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
   }
   ~Program() {
     if (pid_ > 0 && !Exited()) {

@@ -45,8 +45,11 @@ bool VocrixApp::OnInit() {
   history_.Load(*wxConfigBase::Get());
 
   // Ending without a window: the program still starts its loop, which OnRun skips.
-  const std::string path = TakePath();
+  // Absolute before anything else: the running copy that may take the path over resolves
+  // names against a working directory of its own, and the recent list keeps whole paths.
+  std::string path = TakePath();
   if (path.empty()) return true;
+  path = PosixPathServices().FullPath(path).value_or(path);
   if (!wxFileName::FileExists(wxString::FromUTF8(path))) {
     char text[300];
     std::snprintf(text, sizeof text, "File[%s] not found!", path.c_str());

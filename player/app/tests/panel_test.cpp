@@ -6,6 +6,7 @@
 
 #include "codec/decoder.h"
 #include "player/app/tests/player_rig.h"
+#include "testsupport/keyboard.h"
 
 namespace vx {
 namespace {
@@ -315,6 +316,29 @@ TEST(PanelInput, ButtonsStartStopAndExit) {
   rig.Press(kIdExitButton);
   rig.Pump();
   EXPECT_EQ(rig.mainWindowCloses, 1);
+}
+
+// Real key presses on the shown panel: Tab moves the focus through the buttons that can be
+// pressed (Stop is disabled without a run) and on to the slider, and Space presses.
+TEST(PanelInput, TabReachesAndSpacePressesEachButton) {
+  ViewRig rig;
+  rig.files.Put("/a.vxs", SpeechFile(50, 0));
+  rig.document.SetPath("/a.vxs");
+  testing::Keyboard keyboard(*rig.frame);
+  keyboard.Focus(*rig.view->Button(kIdExitButton));
+  for (const int id : {kIdPlayButton, kIdLogoButton, kIdPositionSlider, kIdExitButton}) {
+    keyboard.Press(WXK_TAB);
+    ASSERT_NE(keyboard.Focused(), nullptr);
+    EXPECT_EQ(keyboard.Focused()->GetId(), id);
+  }
+  keyboard.Focus(*rig.view->Button(kIdLogoButton));
+  keyboard.Press(WXK_SPACE);
+  EXPECT_EQ(rig.aboutShown, 1);
+  keyboard.Focus(*rig.view->Button(kIdPlayButton));
+  keyboard.Press(WXK_SPACE);
+  EXPECT_EQ(rig.Engine().State(), PlaybackState::kOpening);
+  rig.Pump();
+  EXPECT_EQ(rig.card.PlayedBytes().size(), 50u * 320);
 }
 
 TEST(PanelInput, OpenNamedFileTakesOverThePathAndPlaysIt) {

@@ -2,12 +2,13 @@
 // how its buttons reach the recording pipeline, on the virtual sound card and clock.
 #include <gtest/gtest.h>
 #include <wx/app.h>
+#include <wx/dcclient.h>
 #include <wx/dcmemory.h>
-#include <wx/uiaction.h>
 
 #include "platform/headless/scripted_file_chooser.h"
 #include "recorder/app/main_frame.h"
 #include "recorder/pipeline/tests/recording_rig.h"
+#include "testsupport/keyboard.h"
 #include "ui/panel_drawing.h"
 
 namespace vx::vxrecord {
@@ -209,39 +210,32 @@ TEST(RecorderPanel, ARecordingIsSavedThroughTheChooser) {
 // pressed, and Space presses the one that has it.
 TEST(RecorderPanel, TabReachesAndSpacePressesEachButton) {
   RecorderRig rig;
-  rig.frame->Show();
-  rig.frame->Raise();
-  wxUIActionSimulator input;
-  auto settle = [] {
-    for (int i = 0; i < 20; ++i) {
-      wxTheApp->Yield(true);
-      wxMilliSleep(10);
-    }
-  };
-  settle();
-  input.MouseMove(rig.frame->GetScreenPosition() + wxPoint(5, 5));
-  settle();
-  rig.View().Button(kIdLogoButton)->SetFocus();
-  settle();
+  testing::Keyboard keyboard(*rig.frame);
+  keyboard.Focus(*rig.View().Button(kIdLogoButton));
   // Stop is disabled in Idle, so Tab passes over it.
-  const int order[] = {kIdExitButton, kIdRecordButton, kIdFullRateButton, kIdHalfRateButton};
-  for (const int id : order) {
-    input.Char(WXK_TAB);
-    settle();
-    wxWindow* focus = wxWindow::FindFocus();
-    ASSERT_NE(focus, nullptr);
-    EXPECT_EQ(focus->GetId(), id);
+  for (const int id : {kIdExitButton, kIdRecordButton, kIdFullRateButton, kIdHalfRateButton}) {
+    keyboard.Press(WXK_TAB);
+    ASSERT_NE(keyboard.Focused(), nullptr);
+    EXPECT_EQ(keyboard.Focused()->GetId(), id);
   }
-
-  rig.View().Button(kIdLogoButton)->SetFocus();
-  settle();
-  input.Char(WXK_SPACE);
-  settle();
+  keyboard.Focus(*rig.View().Button(kIdLogoButton));
+  keyboard.Press(WXK_SPACE);
   EXPECT_EQ(rig.aboutShown, 1);
-  rig.View().Button(kIdRecordButton)->SetFocus();
-  settle();
-  input.Char(WXK_SPACE);
-  settle();
+  // The focused button shows a dotted frame inside its face.
+  PictureButton& record = *rig.View().Button(kIdRecordButton);
+  keyboard.Focus(record);
+  wxBitmap shot(record.GetSize().x, record.GetSize().y, 24);
+  {
+    wxWindowDC screen(&record);
+    wxMemoryDC memory(shot);
+    memory.Blit(0, 0, shot.GetWidth(), shot.GetHeight(), &screen, 0, 0);
+  }
+  // Dots along the frame's top, darker than the face (smoothed across rows 2 to 4).
+  EXPECT_GT(CountPixels(shot.ConvertToImage(), wxRect(4, 2, 22, 3),
+                        [](const wxColour& c) { return c.Red() < 150; }),
+            5)
+      << "the focus frame";
+  keyboard.Press(WXK_SPACE);
   EXPECT_EQ(rig.Pipeline().State(), RecordState::kStarting) << "Record pressed";
   rig.At(RecordingPipeline::kCountdownMs + 500, [&] { rig.Pipeline().OnStop(); });
   rig.Pump();

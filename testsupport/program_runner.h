@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -70,6 +71,13 @@ class Program {
   int status_ = 0;
   bool exited_ = false;
 };
+
+// The size of a file, 0 when there is none.
+inline size_t FileSize(const std::string& path) {
+  std::error_code error;
+  const auto size = std::filesystem::file_size(path, error);
+  return error ? 0 : static_cast<size_t>(size);
+}
 
 // Points the programs started from here at a home, runtime and configuration directory of
 // their own inside `dir`.

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <wx/app.h>
 #include <wx/filehistory.h>
 
 #include <memory>
@@ -11,13 +10,11 @@
 #include "io/file_stream.h"
 #include "platform/clock.h"
 #include "platform/file_chooser.h"
-#include "platform/message_queue.h"
-#include "platform/wx/wx_prompter.h"
 #include "player/app/main_frame.h"
 #include "player/app/panel_layout.h"
 #include "player/app/panel_resources.h"
 #include "player/app/path_atoms.h"
-#include "ui/program_file_chooser.h"
+#include "ui/program_app.h"
 #include "ui/single_instance.h"
 #include "ui/string_table.h"
 
@@ -29,35 +26,29 @@ std::string CommandLinePath(const std::vector<std::string>& arguments);
 
 // The player program: start-up sequence, the services every window shares, and the
 // hand-over of later copies' files.
-class VocrixApp final : public wxApp {
+class VocrixApp final : public ProgramApp {
  public:
   // The start-up sequence. A run without a window (no file chosen, a missing file, a file
   // handed to the running copy) ends in OnRun with the exit code: 0, or 1 for a missing file.
   bool OnInit() override;
-  int OnRun() override;
   int OnExit() override;
 
-  CMainFrame* Frame() const { return frame_; }
+  CMainFrame* Frame() const { return static_cast<CMainFrame*>(MainWindow()); }
 
  private:
   // The path to play: the command line's, or the open dialog's; empty to end.
   std::string TakePath();
   void OnHandedOver(const std::string& path);
 
-  std::unique_ptr<MessageQueue> queue_;
-  std::unique_ptr<WxPrompter> prompter_;
   RealClock clock_;
   PosixFileOpener files_;
   std::unique_ptr<WaveApi> waveApi_;
-  ProgramFileChooser fileChooser_;
   StringTable strings_;
   PanelLayout layout_;
   PanelBitmaps bitmaps_;
   PathAtoms atoms_;
   wxFileHistory history_{4};
   std::unique_ptr<SingleInstance> handover_;
-  CMainFrame* frame_ = nullptr;
-  int exitCode_ = 0;
 };
 
 }  // namespace vx

@@ -2,7 +2,6 @@
 
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
-#include <wx/utils.h>
 
 namespace vx {
 SliderNotification SliderNotificationOf(wxEventType type) {
@@ -42,7 +41,6 @@ CVocrixView::CVocrixView(wxWindow* parent, PlaybackServices services, CVocrixDoc
 
 CVocrixView::~CVocrixView() {
   queue_.Unregister(target_);
-  if (waitCursor_) wxEndBusyCursor();
 }
 
 void CVocrixView::OnInitialUpdate() {
@@ -138,12 +136,7 @@ void CVocrixView::EnableStop(bool enabled) {
 }
 
 void CVocrixView::SetWaitCursor(bool shown) {
-  if (shown == waitCursor_) return;
-  waitCursor_ = shown;
-  if (shown)
-    wxBeginBusyCursor();
-  else
-    wxEndBusyCursor();
+  waitCursor_.Show(shown);
 }
 
 void CVocrixView::DrawVolume(double volume) {

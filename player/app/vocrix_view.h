@@ -17,6 +17,7 @@
 #include "player/engine/playback_engine.h"
 #include "ui/canvas_panel.h"
 #include "ui/picture_button.h"
+#include "ui/wait_cursor.h"
 
 namespace vx {
 
@@ -101,7 +102,7 @@ class CVocrixView final : public CanvasPanel, public PlaybackView {
 
   std::function<void()> showAbout_;
   std::function<void(const std::string&)> fileOpened_;
-  bool waitCursor_ = false;
+  WaitCursor waitCursor_;
   int timeDrawCount_ = 0;
 };
 

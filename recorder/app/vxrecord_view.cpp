@@ -1,7 +1,5 @@
 #include "recorder/app/vxrecord_view.h"
 
-#include <wx/utils.h>
-
 #include "recorder/pipeline/time_display.h"
 #include "ui/panel_drawing.h"
 
@@ -100,12 +98,7 @@ void CVxrecordView::EnableStop(bool enabled) {
 }
 
 void CVxrecordView::SetWaitCursor(bool shown) {
-  if (shown == waitCursor_) return;
-  waitCursor_ = shown;
-  if (shown)
-    wxBeginBusyCursor();
-  else
-    wxEndBusyCursor();
+  waitCursor_.Show(shown);
 }
 
 void CVxrecordView::ClearTimeBox() {

@@ -11,6 +11,7 @@
 #include "recorder/pipeline/recording_pipeline.h"
 #include "ui/canvas_panel.h"
 #include "ui/picture_button.h"
+#include "ui/wait_cursor.h"
 
 namespace vx::vxrecord {
 
@@ -66,7 +67,7 @@ class CVxrecordView final : public CanvasPanel, public RecordingView {
   wxToggleButton* fullButton_ = nullptr;
   wxToggleButton* halfButton_ = nullptr;
   std::function<void()> showAbout_;
-  bool waitCursor_ = false;
+  WaitCursor waitCursor_;
 };
 
 }  // namespace vx::vxrecord

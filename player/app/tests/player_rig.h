@@ -22,6 +22,7 @@
 #include "player/app/panel_layout.h"
 #include "player/app/panel_resources.h"
 #include "player/app/vocrix_view.h"
+#include "testsupport/pixels.h"
 
 namespace vx::testing {
 
@@ -85,31 +86,6 @@ struct PlayerRig {
   PanelBitmaps bitmaps;
   PathAtoms atoms;
 };
-
-// The colour of one pixel of a bitmap.
-inline wxColour PixelAt(const wxImage& image, int x, int y) {
-  return {image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y)};
-}
-
-// How many pixels of the rectangle have exactly the colour.
-inline int CountColour(const wxImage& image, const wxRect& area, const wxColour& colour) {
-  int count = 0;
-  for (int y = area.GetTop(); y <= area.GetBottom(); ++y)
-    for (int x = area.GetLeft(); x <= area.GetRight(); ++x)
-      if (PixelAt(image, x, y) == colour) ++count;
-  return count;
-}
-
-// How many pixels of the rectangle are near black (the labels' shadow, under antialiasing).
-inline int CountDark(const wxImage& image, const wxRect& area) {
-  int count = 0;
-  for (int y = area.GetTop(); y <= area.GetBottom(); ++y)
-    for (int x = area.GetLeft(); x <= area.GetRight(); ++x) {
-      const wxColour c = PixelAt(image, x, y);
-      if (c.Red() < 64 && c.Green() < 64 && c.Blue() < 64) ++count;
-    }
-  return count;
-}
 
 // True when the image's rectangle at (left, top) equals the bitmap pixel for pixel.
 inline bool ShowsBitmap(const wxImage& image, int left, int top, const wxBitmap& bitmap) {

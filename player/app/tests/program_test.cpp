@@ -26,6 +26,7 @@ namespace vx {
 namespace {
 
 constexpr const char* kTitle = "Vocrix Player for Windows95/NT";
+using testing::FileSize;
 using testing::Program;
 using testing::WaitFor;
 
@@ -74,12 +75,6 @@ std::vector<uint8_t> Decode(const std::string& path) {
   while (decoder.ReadAndDecodeFrame(*file, frame, 8, streamType, false) == 320)
     pcm.insert(pcm.end(), frame.begin(), frame.end());
   return pcm;
-}
-
-size_t FileSize(const std::string& path) {
-  std::error_code error;
-  const auto size = std::filesystem::file_size(path, error);
-  return error ? 0 : static_cast<size_t>(size);
 }
 
 wxColour PixelAt(const wxImage& image, int x, int y) {

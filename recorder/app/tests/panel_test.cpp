@@ -9,26 +9,16 @@
 #include "recorder/app/main_frame.h"
 #include "recorder/pipeline/tests/recording_rig.h"
 #include "testsupport/keyboard.h"
+#include "testsupport/pixels.h"
 #include "ui/panel_drawing.h"
 
 namespace vx::vxrecord {
 namespace {
 
-wxColour PixelAt(const wxImage& image, int x, int y) {
-  return {image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y)};
-}
-
-template <typename Match>
-int CountPixels(const wxImage& image, const wxRect& area, Match match) {
-  int count = 0;
-  for (int y = area.GetTop(); y <= area.GetBottom(); ++y)
-    for (int x = area.GetLeft(); x <= area.GetRight(); ++x) count += match(PixelAt(image, x, y));
-  return count;
-}
-
-int CountColour(const wxImage& image, const wxRect& area, const wxColour& colour) {
-  return CountPixels(image, area, [&](const wxColour& c) { return c == colour; });
-}
+using testing::CountColour;
+using testing::CountDark;
+using testing::CountPixels;
+using testing::PixelAt;
 
 // The recorder's window on a frame of its own, not shown: it draws into its canvas all the
 // same. The platform is the recorder pipeline's test platform.
@@ -106,12 +96,7 @@ TEST(RecorderPanel, BackgroundTimeBoxCaptionsAndTheCountdownsStart) {
     const wxRect area(caption.place.x, caption.place.top, 60, caption.place.height + 2);
     EXPECT_GT(CountColour(canvas, area, kWhite), 10) << caption.text;
     // The shadow shows at the texts' lower right edges, smoothed.
-    EXPECT_GT(CountPixels(canvas, area,
-                          [](const wxColour& c) {
-                            return c.Red() < 80 && c.Green() < 80 && c.Blue() < 80;
-                          }),
-              10)
-        << caption.text;
+    EXPECT_GT(CountDark(canvas, area), 10) << caption.text;
   }
 }
 

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "audio/tests/alsa_file_config.h"
-#include "codec/speech_header.h"
 #include "codec/tests/test_speech.h"
 #include "recorder/pipeline/tests/expected_take.h"
 #include "testsupport/program_runner.h"
@@ -22,6 +21,7 @@ namespace vx {
 namespace {
 
 using std::chrono::seconds;
+using testing::FileSize;
 using testing::Program;
 using testing::WaitFor;
 namespace fs = std::filesystem;
@@ -30,25 +30,9 @@ constexpr const char* kTitle = "Vocrix Recoder for Windows95/NT";
 // Where the window's buttons are (their centres, from the delivered layout).
 constexpr int kRecordX = 245, kRecordY = 85, kStopX = 155, kStopY = 85;
 
-size_t FileSize(const std::string& path) {
-  std::error_code error;
-  const auto size = fs::file_size(path, error);
-  return error ? 0 : static_cast<size_t>(size);
-}
-
 std::vector<uint8_t> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// The sample count of the file's header.
-int32_t HeaderCount(const std::vector<uint8_t>& file) {
-  if (file.size() < 2) return -2;
-  const size_t n = (file[0] << 8) | file[1];
-  if (file.size() < 2 + n) return -2;
-  SpeechHeaderInfo info;
-  if (ParseSpeechHeader(std::span(file).subspan(2, n), info) != 0) return -2;
-  return info.sampleCount;
 }
 
 // The main window: the one of the title at the window's size (a message box carries the
@@ -93,7 +77,7 @@ class RecorderProgramTest : public ::testing::Test {
   // session encodes them.
   void ExpectTake(const std::string& path) {
     const std::vector<uint8_t> take = ReadBytes(path);
-    const int32_t count = HeaderCount(take);
+    const int32_t count = testing::HeaderSampleCount(take);
     ASSERT_GT(count, 0);
     EXPECT_EQ(count % 4000, 0) << "whole blocks of 25 frames";
     const int frames = count / 160;

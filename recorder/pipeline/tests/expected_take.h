@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "codec/encoder.h"
+#include "codec/speech_header.h"
 
 namespace vx::testing {
 
@@ -27,6 +28,16 @@ inline std::vector<uint8_t> ExpectedFile(const std::vector<uint8_t>& pcm, int fr
     file.insert(file.end(), out.begin(), out.begin() + bytes);
   }
   return file;
+}
+
+// The sample count in the header of a recorded file; -2 when it has no header.
+inline int32_t HeaderSampleCount(const std::vector<uint8_t>& file) {
+  if (file.size() < 2) return -2;
+  const size_t n = (file[0] << 8) | file[1];
+  if (file.size() < 2 + n) return -2;
+  SpeechHeaderInfo info;
+  if (ParseSpeechHeader(std::span(file).subspan(2, n), info) != 0) return -2;
+  return info.sampleCount;
 }
 
 }  // namespace vx::testing

@@ -49,16 +49,6 @@ std::vector<uint8_t> Wave(const std::vector<uint8_t>& pcm, int rate) {
   return file.Bytes();
 }
 
-// The sample count of a compressed speech file's header (-2 when it has none).
-int32_t HeaderCount(const std::vector<uint8_t>& file) {
-  if (file.size() < 2) return -2;
-  const size_t n = (file[0] << 8) | file[1];
-  if (file.size() < 2 + n) return -2;
-  SpeechHeaderInfo info;
-  if (ParseSpeechHeader(std::span(file).subspan(2, n), info) != 0) return -2;
-  return info.sampleCount;
-}
-
 class RecordCommandTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -150,7 +140,7 @@ TEST_F(AlsaRecordTest, RecordReadsTheConfiguredInputFile) {
   const Outcome run = Record("take.vxs --seconds 2.3");
   ASSERT_EQ(run.status, 0) << run.err;
   const std::vector<uint8_t> take = ReadBytes(Path("take.vxs"));
-  const int32_t count = HeaderCount(take);
+  const int32_t count = testing::HeaderSampleCount(take);
   ASSERT_GE(count, 16000) << run.err;
   ASSERT_EQ(count % 4000, 0) << "whole blocks of 25 frames";
   const int frames = count / 160;
@@ -175,7 +165,7 @@ TEST_F(AlsaRecordTest, InterruptWhileRecordingSavesTheTake) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0) << tooltest::ReadText(err);
   const std::vector<uint8_t> take = ReadBytes(Path("take.vxs"));
-  const int32_t count = HeaderCount(take);
+  const int32_t count = testing::HeaderSampleCount(take);
   EXPECT_GT(count, 0) << tooltest::ReadText(err);
   EXPECT_EQ(count % 4000, 0);
   EXPECT_FALSE(fs::exists(Path("run/VocrixRec.tmp")));

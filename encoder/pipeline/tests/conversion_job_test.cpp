@@ -96,9 +96,7 @@ SpeechFile ReadSpeechFile(const std::vector<uint8_t>& bytes) {
   if (bytes.size() < 2 + n) return file;
   file.valid = ParseSpeechHeader(std::span(bytes).subspan(2, n), file.info) == 0;
   for (size_t at = 2 + n; at < bytes.size();) {
-    const int length = file.info.streamType == 3   ? 19
-                       : file.info.streamType == 4 ? 12
-                                                   : FrameByteCount(bytes[at]);
+    const int length = StreamFrameBytes(file.info.streamType, bytes[at]);
     if (bytes.size() - at < static_cast<size_t>(length)) {
       file.trailingBytes = bytes.size() - at;
       break;

@@ -88,7 +88,7 @@ class ReferenceDecoder {
     EXPECT_EQ(session_.GetVocrixHeader(file, samples, streamType_), 0);
     for (;;) {
       const int64_t offset = file.Tell();
-      std::vector<uint8_t> out(440);
+      std::vector<uint8_t> out(kFramePcmBytes11000);
       if (session_.ReadAndDecodeFrame(file, out, rateCode_, streamType_, true) <= 0) break;
       offsets_.push_back(offset);
     }
@@ -109,7 +109,7 @@ class ReferenceDecoder {
     std::vector<uint8_t> pcm;
     if (from >= Frames()) return pcm;
     file.Seek(offsets_[static_cast<size_t>(from)], SeekOrigin::kBegin);
-    std::vector<uint8_t> out(440);
+    std::vector<uint8_t> out(kFramePcmBytes11000);
     for (int i = from; i < to; ++i) {
       const int n = session_.ReadAndDecodeFrame(file, out, rateCode_, streamType_, false);
       if (n <= 0) break;

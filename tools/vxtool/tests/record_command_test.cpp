@@ -150,8 +150,8 @@ TEST_F(AlsaRecordTest, RecordReadsTheConfiguredInputFile) {
   const int32_t count = HeaderCount(take);
   ASSERT_GE(count, 16000) << run.err;
   ASSERT_EQ(count % 4000, 0) << "whole blocks of 25 frames";
-  const int frames = count / 160;
-  ASSERT_LE(frames * 320, static_cast<int>(source_.size()));
+  const int frames = count / kFrameSamples;
+  ASSERT_LE(frames * kFramePcmBytes, static_cast<int>(source_.size()));
   EXPECT_EQ(take, ExpectedFile(source_, frames, 0));
 }
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "codec/encoder.h"
-#include "codec/tests/test_speech.h"
+#include "testsupport/test_speech.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "audio/virtual_wave_api.h"
-#include "codec/tests/test_speech.h"
 #include "io/file_stream.h"
 #include "platform/headless/scripted_prompter.h"
 #include "recorder/pipeline/recording_pipeline.h"
+#include "testsupport/test_speech.h"
 
 namespace {
 

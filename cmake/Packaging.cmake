@@ -19,27 +19,28 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vocrix)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Vocrix maintainers <maintainers@vocrix.invalid>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "low-bit-rate compressed speech: player and tools")
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_GROUPING ONE_PER_GROUP)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# Programs and libraries without their debugging sections, as Debian ships them.
+set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_PROGRAMS_PACKAGE_NAME vocrix)
 set(CPACK_DEBIAN_PROGRAMS_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PROGRAMS_PACKAGE_SHLIBDEPS ON)
-set(CPACK_COMPONENT_GROUP_PROGRAMS_DESCRIPTION
+set(CPACK_DEBIAN_PROGRAMS_DESCRIPTION
     "low-bit-rate compressed speech: player and tools
- A code-excited linear-prediction speech codec at 8000 Hz (7600 and 4800 bit/s with
- voice-activity coded noise and silence frames), its compressed speech files (.vxs, .cht)
- and the programs around it: the player vocrix and the command-line tool vxtool (info,
- decode, encode, play, record).")
+A code-excited linear-prediction speech codec at 8000 Hz (7600 and 4800 bit/s, with
+voice-activity coded noise and silence frames), its compressed speech files (.vxs, .cht)
+and the programs around it: the player vocrix and the command-line tool vxtool (info,
+decode, encode, play, record).")
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME vocrix-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
-set(CPACK_COMPONENT_GROUP_DEV_DESCRIPTION
+set(CPACK_DEBIAN_DEV_DESCRIPTION
     "Vocrix speech codec library (development files)
- The static codec library vxcodec with the byte streams it reads and writes through,
- its C++20 headers and a pkg-config file (pkg-config vocrix).")
+The static codec library vxcodec with the byte streams it reads and writes through,
+its C++20 headers and a pkg-config file (pkg-config vocrix).")
 
 include(CPackComponent)
 get_cmake_property(components COMPONENTS)

@@ -30,7 +30,7 @@ for library in libc6 libstdc++6 libasound2; do
   grep -q "$library" <<<"$depends" || { echo "no dependency on $library"; exit 1; }
 done
 if [[ $gui == ON ]]; then
-  grep -q 'libwx_gtk3u' <<<"$depends" || { echo "no dependency on wxWidgets"; exit 1; }
+  grep -q 'libwxgtk3.2' <<<"$depends" || { echo "no dependency on wxWidgets"; exit 1; }
 fi
 
 root=$scratch/root

@@ -12,7 +12,7 @@
 #include "io/memory_stream.h"
 #include "platform/headless/scripted_prompter.h"
 #include "player/engine/playback_engine.h"
-#include "player/engine/tests/silent_view.h"
+#include "testsupport/silent_view.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "codec/status.h"
-#include "codec/tests/test_streams.h"
+#include "testsupport/test_streams.h"
 
 namespace vx {
 namespace {

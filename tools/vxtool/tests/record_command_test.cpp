@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "audio/tests/alsa_file_config.h"
 #include "codec/encoder.h"
-#include "codec/tests/test_speech.h"
 #include "io/memory_stream.h"
-#include "recorder/pipeline/tests/expected_take.h"
+#include "testsupport/alsa_file_config.h"
+#include "testsupport/expected_take.h"
+#include "testsupport/test_speech.h"
 #include "tools/vxtool/tests/run_vxtool.h"
 #include "wavfile/wave_file.h"
 

@@ -155,8 +155,13 @@ TEST_F(AlsaRecordTest, RecordReadsTheConfiguredInputFile) {
   EXPECT_EQ(take, ExpectedFile(source_, frames, 0));
 }
 
+// Enter comes once the countdown shows on the time display (its first step, "- 0:03"), so the
+// stop falls inside the three seconds of countdown however slowly the program starts.
 TEST_F(AlsaRecordTest, EnterDuringTheCountdownStopsWithoutATake) {
-  const Outcome run = Record("take.vxs", "(sleep 1; echo)");
+  const Outcome run =
+      Record("take.vxs",
+             "(for i in $(seq 600); do grep -q -e '- 0:03' stderr && break; sleep 0.05; "
+             "done; echo)");
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("stopped before the recording began"), std::string::npos) << run.err;
   EXPECT_FALSE(fs::exists(Path("take.vxs")));
@@ -165,9 +170,14 @@ TEST_F(AlsaRecordTest, EnterDuringTheCountdownStopsWithoutATake) {
 
 TEST_F(AlsaRecordTest, InterruptWhileRecordingSavesTheTake) {
   const std::string out = Path("stdout"), err = Path("stderr");
-  const std::string command = "cd " + dir_.string() + " && (timeout 60 " +
-                              std::string(VXTOOL_PATH) + " record take.vxs </dev/null >" + out +
-                              " 2>" + err + " & pid=$!; sleep 5; kill -INT $pid; wait $pid)";
+  // The interrupt comes once the time display shows a second or more recorded (the display
+  // follows the unpaced capture in steps), not after a guessed delay that a slow start could
+  // put inside the countdown.
+  const std::string command =
+      "cd " + dir_.string() + " && (timeout 60 " + std::string(VXTOOL_PATH) +
+      " record take.vxs </dev/null >" + out + " 2>" + err +
+      " & pid=$!; for i in $(seq 500); do grep -qE '^ +[0-9]+:([0-9][1-9]|[1-9][0-9])' " + err +
+      " && break; sleep 0.1; done; kill -INT $pid; wait $pid)";
   const int status = std::system(command.c_str());
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0) << tooltest::ReadText(err);

@@ -505,11 +505,11 @@ TEST_F(PrepareJobTest, OverwriteQuestionAnswersGoSkipOrStop) {
       EXPECT_FALSE(prompter_.Prompts()[0].unexpected);
     }
   }
-  // JobAnswer keeps the message-box codes.
-  EXPECT_EQ(static_cast<int>(JobAnswer::kGo), 6);
-  EXPECT_EQ(static_cast<int>(JobAnswer::kSkip), 7);
-  EXPECT_EQ(static_cast<int>(JobAnswer::kStop), 2);
 }
+
+// JobAnswer keeps the message-box codes.
+static_assert(static_cast<int>(JobAnswer::kGo) == 6 && static_cast<int>(JobAnswer::kSkip) == 7 &&
+              static_cast<int>(JobAnswer::kStop) == 2);
 
 TEST_F(PrepareJobTest, MissingSaveDirectoryIsCreatedOnlyWhenWanted) {
   struct Case {

@@ -66,7 +66,7 @@ void BM_PlayFile(benchmark::State& state) {
   for (auto _ : state) {
     card.ClearPlayed();
     engine.StartPlayback();
-    while (std::optional<vx::Message> m = queue.Take()) queue.Dispatch(*m);
+    queue.DispatchPending();
     playedBytes += static_cast<int64_t>(card.PlayedBytes().size());
   }
   std::filesystem::remove(path);

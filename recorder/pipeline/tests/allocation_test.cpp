@@ -87,7 +87,7 @@ TEST(RecordingAllocationTest, AlsaRecordingAllocatesNothingAfterTheCaptureStarts
     }
   };
   pipeline.OnRecord();
-  while (std::optional<Message> m = queue.Take()) queue.Dispatch(*m);
+  queue.DispatchPending();
   count.reset();
 
   EXPECT_GT(blocksAtStart, 0);

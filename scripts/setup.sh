@@ -26,7 +26,8 @@ if [[ $(id -u) -ne 0 ]]; then
   if ! command -v sudo >/dev/null; then
     echo "setup.sh: these packages are missing and installing them needs root:" >&2
     echo "  ${missing[*]}" >&2
-    echo "run as root (for example: su -c '$0 ${*}'), or install them with:" >&2
+    command=$(printf '%q ' "$0" "$@")
+    echo "run as root (for example: su -c '${command% }'), or install them with:" >&2
     echo "  apt-get update && apt-get install -y --no-install-recommends ${missing[*]}" >&2
     exit 1
   fi

@@ -548,35 +548,8 @@ MmResult AlsaWaveApi::Close(WaveHandle handle, bool capture) {
 
 namespace {
 
-MmResult PrepareHeader(WaveHeader* header) {
-  if (header == nullptr || (header->data == nullptr && header->bufferLength > 0)) {
-    return kMmInvalidParam;
-  }
-  header->flags.fetch_or(kWaveHeaderPrepared, std::memory_order_relaxed);
-  return kMmNoError;
-}
-
-MmResult UnprepareHeader(WaveHeader* header) {
-  if (header == nullptr) return kMmInvalidParam;
-  if ((header->flags.load(std::memory_order_acquire) & kWaveHeaderInQueue) != 0) {
-    return kWaveStillPlaying;
-  }
-  header->flags.fetch_and(~kWaveHeaderPrepared, std::memory_order_relaxed);
-  return kMmNoError;
-}
-
-// Marks a header as handed to the device; a result when it cannot be.
-MmResult Enqueue(WaveHeader* header) {
-  if (header == nullptr) return kMmInvalidParam;
-  const uint32_t flags = header->flags.load(std::memory_order_relaxed);
-  if ((flags & kWaveHeaderPrepared) == 0) return kWaveUnprepared;
-  if ((flags & kWaveHeaderInQueue) != 0) return kWaveStillPlaying;
-  header->flags.store((flags & ~kWaveHeaderDone) | kWaveHeaderInQueue, std::memory_order_relaxed);
-  return kMmNoError;
-}
-
-void FillName(char (&name)[32], const std::string& pcmName) {
-  std::snprintf(name, sizeof name, "ALSA %s", pcmName.c_str());
+void FillName(std::span<char> name, const std::string& pcmName) {
+  CopyWaveText(name, ("ALSA " + pcmName).c_str());
 }
 
 }  // namespace
@@ -606,18 +579,18 @@ MmResult AlsaWaveApi::WaveOutOpen(WaveHandle* handle, int deviceId, const WaveFo
 
 MmResult AlsaWaveApi::WaveOutPrepareHeader(WaveHandle handle, WaveHeader* header) {
   if (Find(handle, false) == nullptr) return kMmInvalidHandle;
-  return PrepareHeader(header);
+  return PrepareWaveHeader(header);
 }
 
 MmResult AlsaWaveApi::WaveOutUnprepareHeader(WaveHandle handle, WaveHeader* header) {
   if (Find(handle, false) == nullptr) return kMmInvalidHandle;
-  return UnprepareHeader(header);
+  return UnprepareWaveHeader(header);
 }
 
 MmResult AlsaWaveApi::WaveOutWrite(WaveHandle handle, WaveHeader* header) {
   Device* device = Find(handle, false);
   if (device == nullptr) return kMmInvalidHandle;
-  if (MmResult r = Enqueue(header)) return r;
+  if (MmResult r = EnqueueWaveHeader(header)) return r;
   if (int err = device->Queue(header); err != 0) {
     header->flags.fetch_and(~kWaveHeaderInQueue, std::memory_order_relaxed);
     return Failed(err, kMmError);
@@ -700,19 +673,19 @@ MmResult AlsaWaveApi::WaveInOpen(WaveHandle* handle, int deviceId, const WaveFor
 
 MmResult AlsaWaveApi::WaveInPrepareHeader(WaveHandle handle, WaveHeader* header) {
   if (Find(handle, true) == nullptr) return kMmInvalidHandle;
-  return PrepareHeader(header);
+  return PrepareWaveHeader(header);
 }
 
 MmResult AlsaWaveApi::WaveInUnprepareHeader(WaveHandle handle, WaveHeader* header) {
   if (Find(handle, true) == nullptr) return kMmInvalidHandle;
-  return UnprepareHeader(header);
+  return UnprepareWaveHeader(header);
 }
 
 MmResult AlsaWaveApi::WaveInAddBuffer(WaveHandle handle, WaveHeader* header) {
   Device* device = Find(handle, true);
   if (device == nullptr) return kMmInvalidHandle;
   if (header != nullptr && header->bufferLength == 0) return kMmInvalidParam;
-  if (MmResult r = Enqueue(header)) return r;
+  if (MmResult r = EnqueueWaveHeader(header)) return r;
   if (int err = device->Queue(header); err != 0) {
     header->flags.fetch_and(~kWaveHeaderInQueue, std::memory_order_relaxed);
     return Failed(err, kMmError);

@@ -16,9 +16,8 @@ bool DefaultAccepts(const WaveFormat& f) {
          f.avgBytesPerSec == f.samplesPerSec * f.blockAlign;
 }
 
-void FillName(char (&name)[32]) {
-  std::strncpy(name, kCardName, sizeof name - 1);
-  name[sizeof name - 1] = '\0';
+void FillName(std::span<char> name) {
+  CopyWaveText(name, kCardName);
 }
 
 }  // namespace
@@ -313,23 +312,19 @@ MmResult VirtualWaveApi::ErrorText(MmResult error, std::span<char> text) const {
   return kMmNoError;
 }
 
+// The shared header rules, counting the headers prepared on this card.
 MmResult VirtualWaveApi::Prepare(WaveHeader* header) {
-  if (header == nullptr || (header->data == nullptr && header->bufferLength > 0)) {
-    return kMmInvalidParam;
-  }
-  const uint32_t flags = header->flags.load(std::memory_order_relaxed);
-  if ((flags & kWaveHeaderPrepared) == 0) ++preparedHeaders_;
-  header->flags.store(flags | kWaveHeaderPrepared, std::memory_order_relaxed);
-  return kMmNoError;
+  const bool was = header != nullptr && (header->flags.load() & kWaveHeaderPrepared) != 0;
+  const MmResult result = PrepareWaveHeader(header);
+  if (result == kMmNoError && !was) ++preparedHeaders_;
+  return result;
 }
 
 MmResult VirtualWaveApi::Unprepare(WaveHeader* header) {
-  if (header == nullptr) return kMmInvalidParam;
-  const uint32_t flags = header->flags.load(std::memory_order_acquire);
-  if ((flags & kWaveHeaderInQueue) != 0) return kWaveStillPlaying;
-  if ((flags & kWaveHeaderPrepared) != 0) --preparedHeaders_;
-  header->flags.store(flags & ~kWaveHeaderPrepared, std::memory_order_relaxed);
-  return kMmNoError;
+  const bool was = header != nullptr && (header->flags.load() & kWaveHeaderPrepared) != 0;
+  const MmResult result = UnprepareWaveHeader(header);
+  if (result == kMmNoError && was) --preparedHeaders_;
+  return result;
 }
 
 // --- output ------------------------------------------------------------------------------
@@ -380,11 +375,7 @@ MmResult VirtualWaveApi::WaveOutWrite(WaveHandle handle, WaveHeader* header) {
   if (MmResult r = Injected(WaveOp::kOutWrite)) return r;
   Stream* s = OutStream(handle);
   if (s == nullptr) return kMmInvalidHandle;
-  if (header == nullptr) return kMmInvalidParam;
-  const uint32_t flags = header->flags.load(std::memory_order_relaxed);
-  if ((flags & kWaveHeaderPrepared) == 0) return kWaveUnprepared;
-  if ((flags & kWaveHeaderInQueue) != 0) return kWaveStillPlaying;
-  header->flags.store((flags & ~kWaveHeaderDone) | kWaveHeaderInQueue, std::memory_order_relaxed);
+  if (MmResult r = EnqueueWaveHeader(header)) return r;
   Append(*s, header);
   PlayFor(handle, *s, 0);  // an empty block is returned at once
   return kMmNoError;
@@ -515,11 +506,8 @@ MmResult VirtualWaveApi::WaveInAddBuffer(WaveHandle handle, WaveHeader* header) 
   Stream* s = InStream(handle);
   if (s == nullptr) return kMmInvalidHandle;
   if (header == nullptr || header->bufferLength == 0) return kMmInvalidParam;
-  const uint32_t flags = header->flags.load(std::memory_order_relaxed);
-  if ((flags & kWaveHeaderPrepared) == 0) return kWaveUnprepared;
-  if ((flags & kWaveHeaderInQueue) != 0) return kWaveStillPlaying;
+  if (MmResult r = EnqueueWaveHeader(header)) return r;
   header->bytesRecorded.store(0, std::memory_order_relaxed);
-  header->flags.store((flags & ~kWaveHeaderDone) | kWaveHeaderInQueue, std::memory_order_relaxed);
   Append(*s, header);
   return kMmNoError;
 }

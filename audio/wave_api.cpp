@@ -54,4 +54,30 @@ void CopyWaveText(std::span<char> out, const char* text) {
   out[length] = '\0';
 }
 
+MmResult PrepareWaveHeader(WaveHeader* header) {
+  if (header == nullptr || (header->data == nullptr && header->bufferLength > 0)) {
+    return kMmInvalidParam;
+  }
+  header->flags.fetch_or(kWaveHeaderPrepared, std::memory_order_relaxed);
+  return kMmNoError;
+}
+
+MmResult UnprepareWaveHeader(WaveHeader* header) {
+  if (header == nullptr) return kMmInvalidParam;
+  if ((header->flags.load(std::memory_order_acquire) & kWaveHeaderInQueue) != 0) {
+    return kWaveStillPlaying;
+  }
+  header->flags.fetch_and(~kWaveHeaderPrepared, std::memory_order_relaxed);
+  return kMmNoError;
+}
+
+MmResult EnqueueWaveHeader(WaveHeader* header) {
+  if (header == nullptr) return kMmInvalidParam;
+  const uint32_t flags = header->flags.load(std::memory_order_relaxed);
+  if ((flags & kWaveHeaderPrepared) == 0) return kWaveUnprepared;
+  if ((flags & kWaveHeaderInQueue) != 0) return kWaveStillPlaying;
+  header->flags.store((flags & ~kWaveHeaderDone) | kWaveHeaderInQueue, std::memory_order_relaxed);
+  return kMmNoError;
+}
+
 }  // namespace vx

@@ -180,4 +180,13 @@ const char* WaveResultText(MmResult result);
 // terminating zero. Does nothing to an empty `out`.
 void CopyWaveText(std::span<char> out, const char* text);
 
+// The block-header rules every backend keeps, on the header's flags.
+// Prepare: kMmInvalidParam for no header, or no data behind a non-empty buffer.
+MmResult PrepareWaveHeader(WaveHeader* header);
+// Unprepare: kWaveStillPlaying while the device holds the block.
+MmResult UnprepareWaveHeader(WaveHeader* header);
+// Hands the block to the device (in queue, not done): kMmInvalidParam for no header,
+// kWaveUnprepared, or kWaveStillPlaying when the device holds it already.
+MmResult EnqueueWaveHeader(WaveHeader* header);
+
 }  // namespace vx

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "codec/encoder.h"
-#include "codec/tests/test_speech.h"
+#include "testsupport/test_speech.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ void BM_EncodeFrame(benchmark::State& state) {
   const vx::test::SpeechClip clip =
       rate == 8000 ? vx::test::ReadSpeechClip(vx::test::SourcePath("samples/vm-intro.wav"))
                    : vx::test::Fixture11025();
-  const size_t perCall = rate == 8000 ? 160 : 220;
+  const size_t perCall = static_cast<size_t>(vx::FrameSamplesAt(rate));
   if (clip.samples.size() < perCall) {
     state.SkipWithError("speech sample missing");
     return;

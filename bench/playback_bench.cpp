@@ -14,11 +14,11 @@
 #include "audio/virtual_wave_api.h"
 #include "codec/encoder.h"
 #include "codec/speech_header.h"
-#include "codec/tests/test_speech.h"
 #include "io/file_stream.h"
 #include "platform/headless/scripted_prompter.h"
 #include "player/engine/playback_engine.h"
-#include "player/engine/tests/silent_view.h"
+#include "testsupport/silent_view.h"
+#include "testsupport/test_speech.h"
 
 namespace {
 
@@ -66,7 +66,7 @@ void BM_PlayFile(benchmark::State& state) {
   for (auto _ : state) {
     card.ClearPlayed();
     engine.StartPlayback();
-    while (std::optional<vx::Message> m = queue.Take()) queue.Dispatch(*m);
+    queue.DispatchPending();
     playedBytes += static_cast<int64_t>(card.PlayedBytes().size());
   }
   std::filesystem::remove(path);

@@ -12,7 +12,7 @@ namespace {
 
 void BM_ConvertRateBlock(benchmark::State& state) {
   const int rate = static_cast<int>(state.range(0));
-  const int block = rate * 160 / 8000;
+  const int block = rate * vx::kFrameSamples / 8000;
   vx::RateConverter converter;
   if (converter.InitRateConverter(rate, 8000, block) != 0) {
     state.SkipWithError("InitRateConverter failed");

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "audio/virtual_wave_api.h"
-#include "codec/tests/test_speech.h"
 #include "io/file_stream.h"
 #include "platform/headless/scripted_prompter.h"
 #include "recorder/pipeline/recording_pipeline.h"
+#include "testsupport/test_speech.h"
 
 namespace {
 
@@ -81,7 +81,7 @@ void BM_RecordTake(benchmark::State& state) {
     card.SetCaptureSource(pcm);
     stopAt = clock.Ticks() + vx::RecordingPipeline::kCountdownMs + takeMs;
     pipeline.OnRecord();
-    while (std::optional<vx::Message> m = queue.Take()) queue.Dispatch(*m);
+    queue.DispatchPending();
     if (pipeline.Frames() != 250 || !prompter.Prompts().empty()) {
       state.SkipWithError("the take did not record 250 frames");
       break;

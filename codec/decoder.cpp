@@ -59,22 +59,16 @@ int DecoderSession::DecodeFrame(std::span<const uint8_t> frame, std::span<int16_
     ReportCodecError("Parameter error.");
     return kCodecNoOutput;
   }
-  FrameType type;
-  switch (streamType) {
-    case 1:
-    case 2:
-      type = FrameTypeOf(frame.empty() ? 0 : frame[0]);
-      break;
-    case 3:
-      type = FrameType::kFullRate;
-      break;
-    case 4:
-      type = FrameType::kHalfRate;
-      break;
-    default:
-      ReportCodecError("Wrong data.");
-      return kCodecUnsupportedMode;
+  // Frames decode with the stream types 1 to 4; ReadAndDecodeFrame reads 13 and 14 as 1.
+  const std::optional<FrameType> streamFrameType =
+      streamType >= kStreamVariable && streamType <= kStreamFixedHalf
+          ? StreamFrameType(streamType, frame.empty() ? 0 : frame[0])
+          : std::nullopt;
+  if (!streamFrameType) {
+    ReportCodecError("Wrong data.");
+    return kCodecUnsupportedMode;
   }
+  FrameType type = *streamFrameType;
 
   // Concealment: a lost frame repeats the words of the last good non-silence frame.
   const bool bad = badFrame != 0;
@@ -268,7 +262,8 @@ int DecoderSession::GetVocrixHeader(ByteStream& file, int32_t& sampleCount, int&
 
 int DecoderSession::ReadAndDecodeFrame(ByteStream& file, std::span<uint8_t> out, int rateCode,
                                        int streamType, bool skip) {
-  if (streamType == 13 || streamType == 14) streamType = 1;
+  if (streamType == kStreamVariableFull || streamType == kStreamVariableHalf)
+    streamType = kStreamVariable;
   const int samples = FrameSamplesAt(rateCode);
   if (samples == 0) {
     ReportCodecError("Non-supported sampling rate.");
@@ -276,20 +271,18 @@ int DecoderSession::ReadAndDecodeFrame(ByteStream& file, std::span<uint8_t> out,
   }
   std::array<uint8_t, kMaxFrameBytes> frame{};
   int64_t got = 0;
-  if (streamType == 1 || streamType == 2) {
+  if (IsVariableRateStream(streamType)) {
     got = file.Read(std::span<uint8_t>(frame.data(), 1));
     if (got <= 0) return static_cast<int>(got);
-    const int n = FrameByteCount(frame[0]);
+    const int n = StreamFrameBytes(streamType, frame[0]);
     if (n > 1) {
       const int64_t rest =
           file.Read(std::span<uint8_t>(frame.data() + 1, static_cast<size_t>(n - 1)));
       if (rest < 0) return static_cast<int>(rest);
       got += rest;
     }
-  } else if (streamType == 3 || streamType == 4) {
-    got = file.Read(std::span<uint8_t>(
-        frame.data(), static_cast<size_t>(FrameBytes(streamType == 3 ? FrameType::kFullRate
-                                                                     : FrameType::kHalfRate))));
+  } else if (const int n = StreamFrameBytes(streamType, 0); n > 0) {
+    got = file.Read(std::span<uint8_t>(frame.data(), static_cast<size_t>(n)));
     if (got <= 0) return static_cast<int>(got);
   } else {
     ReportCodecError("Wrong data.");

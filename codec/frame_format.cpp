@@ -57,6 +57,23 @@ int FrameByteCount(uint8_t firstByte) {
   return FrameBytes(FrameTypeOf(firstByte));
 }
 
+bool IsVariableRateStream(int streamType) {
+  return streamType == kStreamVariable || streamType == kStreamVariableAlias ||
+         streamType == kStreamVariableFull || streamType == kStreamVariableHalf;
+}
+
+std::optional<FrameType> StreamFrameType(int streamType, uint8_t firstByte) {
+  if (IsVariableRateStream(streamType)) return FrameTypeOf(firstByte);
+  if (streamType == kStreamFixedFull) return FrameType::kFullRate;
+  if (streamType == kStreamFixedHalf) return FrameType::kHalfRate;
+  return std::nullopt;
+}
+
+int StreamFrameBytes(int streamType, uint8_t firstByte) {
+  const std::optional<FrameType> type = StreamFrameType(streamType, firstByte);
+  return type ? FrameBytes(*type) : 0;
+}
+
 void UnpackFrameWords(std::span<const uint8_t> frame, FrameType type, FrameWords& words) {
   words.fill(0);
   int bit = kPayloadStartBit;

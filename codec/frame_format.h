@@ -2,11 +2,23 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 
-// Frame layout: frame types, sizes, parameter word widths, and the bit packing shared by
-// the encoder's packer and the decoder's unpacker.
+// Frame layout: stream types, frame types, sizes, parameter word widths, and the bit packing
+// shared by the encoder's packer and the decoder's unpacker.
 namespace vx {
+
+// Stream types: how the frames of a stream are delimited. The header reader derives one from
+// the header's coding mode (and rate tag); every frame read takes it.
+constexpr int kStreamVariable = 1;       // variable rate: the frame type is in each first byte
+constexpr int kStreamVariableAlias = 2;  // read as kStreamVariable; no header yields it
+constexpr int kStreamFixedFull = 3;      // every frame a full-rate frame
+constexpr int kStreamFixedHalf = 4;      // every frame a half-rate frame
+constexpr int kStreamVariableFull = 13;  // variable rate, full-rate speech frames
+constexpr int kStreamVariableHalf = 14;  // variable rate, half-rate speech frames
+// The stream type a player holds before any header has been read: none of the above.
+constexpr int kStreamNotRead = 5;
 
 // The 2-bit frame type code, held in bits 0-1 (and again in bits 2-3) of a frame's first byte.
 enum class FrameType : uint8_t {
@@ -18,6 +30,9 @@ enum class FrameType : uint8_t {
 
 constexpr int kFrameSamples = 160;       // 20 ms at 8000 Hz
 constexpr int kFrameSamples11000 = 220;  // 20 ms at 11000 Hz
+// Bytes of one frame's 16-bit PCM: 320 at 8000 Hz, 440 at 11000 Hz.
+constexpr int kFramePcmBytes = kFrameSamples * 2;
+constexpr int kFramePcmBytes11000 = kFrameSamples11000 * 2;
 // PCM samples of one frame at a rate given in kHz or Hz: 160 at 8 or 8000, 220 at 11, 11000
 // or 11025 (served at 11000); 0 for a rate the codec does not support.
 int FrameSamplesAt(int rate);
@@ -41,6 +56,14 @@ inline FrameType FrameTypeOf(uint8_t firstByte) {
 }
 // Length of the frame that starts with this byte in a variable-rate stream: 19, 12, 5 or 1.
 int FrameByteCount(uint8_t firstByte);
+// Whether frames of this stream type carry their frame type in their first byte (1, 2, 13, 14).
+bool IsVariableRateStream(int streamType);
+// Type of the frame that starts with `firstByte` in a stream of `streamType`: from the byte in a
+// variable-rate stream, full or half rate in a fixed-rate one whatever the byte holds;
+// std::nullopt for a stream type other than 1 to 4, 13 and 14.
+std::optional<FrameType> StreamFrameType(int streamType, uint8_t firstByte);
+// Bytes of that frame, first byte included (19, 12, 5 or 1); 0 for an unknown stream type.
+int StreamFrameBytes(int streamType, uint8_t firstByte);
 
 // Cuts the payload of `frame` into the words of `type`. Payload bit k is bit (4 + k) mod 8 of
 // byte (4 + k) div 8; the first bit taken for a word is its least significant bit. Bytes

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "codec/frame_format.h"
 #include "codec/status.h"
 
 namespace vx {
@@ -21,13 +22,6 @@ constexpr uint8_t kModeVariableFull = 240;
 constexpr uint8_t kModeFixedFull = 242;
 constexpr uint8_t kModeVariable = 243;
 constexpr uint8_t kModeFixedHalf = 244;
-
-// Stream types derived from the coding mode (and rate tag).
-constexpr int kStreamVariable = 1;
-constexpr int kStreamFixedFull = 3;
-constexpr int kStreamFixedHalf = 4;
-constexpr int kStreamVariableFull = 13;
-constexpr int kStreamVariableHalf = 14;
 
 void PutBigEndian16(uint8_t* p, uint32_t v) {
   p[0] = static_cast<uint8_t>(v >> 8);

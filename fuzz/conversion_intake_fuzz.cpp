@@ -100,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   vx::SpeechHeaderInfo info;
   if (out.size() < 2 + n || vx::ParseSpeechHeader(std::span(out).subspan(2, n), info) != 0)
     __builtin_trap();
-  if (info.sampleCount != job.Counts().Frames() * 160) __builtin_trap();
+  if (info.sampleCount != job.Counts().Frames() * vx::kFrameSamples) __builtin_trap();
   if (out.size() - 2 - n != static_cast<size_t>(job.Counts().frameBytes)) __builtin_trap();
   return 0;
 }

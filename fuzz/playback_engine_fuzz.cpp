@@ -12,7 +12,7 @@
 #include "io/memory_stream.h"
 #include "platform/headless/scripted_prompter.h"
 #include "player/engine/playback_engine.h"
-#include "player/engine/tests/silent_view.h"
+#include "testsupport/silent_view.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                             [] { return std::string("input.vxs"); });
   engine.SetSeekTarget(seekTarget);
   engine.InitialUpdate();
-  while (std::optional<vx::Message> m = queue.Take()) queue.Dispatch(*m);
+  queue.DispatchPending();
   if (engine.State() != vx::PlaybackState::kIdle || engine.IsActive() || card.OpenOutputs() != 0 ||
       card.PreparedHeaders() != 0) {
     std::abort();

@@ -8,7 +8,7 @@
 #include "io/memory_stream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::array<uint8_t, 440> pcm;
+  std::array<uint8_t, vx::kFramePcmBytes11000> pcm;
   for (int rate : {8, 11}) {
     vx::MemoryStream file(std::span<const uint8_t>(data, size));
     vx::DecoderSession session;

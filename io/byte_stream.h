@@ -35,6 +35,9 @@ enum class FileMode {
   kRead,    // existing file, read only
   kCreate,  // created or emptied, read and write
   kUpdate,  // existing file, read and write
+  // A new file, read and write; -EEXIST when the name is taken. Created with the usual
+  // permissions (0666 less the process's umask).
+  kCreateNew,
 };
 
 // Opens streams by path. The engines take one by reference so that tests can hand them
@@ -43,8 +46,7 @@ class FileOpener {
  public:
   virtual ~FileOpener() = default;
   // Returns the open stream, or null with a negative error code in `error`.
-  virtual std::unique_ptr<ByteStream> Open(const std::string& path, FileMode mode,
-                                           int& error) = 0;
+  virtual std::unique_ptr<ByteStream> Open(const std::string& path, FileMode mode, int& error) = 0;
 };
 
 }  // namespace vx

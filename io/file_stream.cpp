@@ -7,13 +7,21 @@
 
 namespace vx {
 
-std::unique_ptr<FileStream> FileStream::Open(const std::string& path, FileMode mode,
-                                             int& error) {
+std::unique_ptr<FileStream> FileStream::Open(const std::string& path, FileMode mode, int& error) {
   int flags = O_CLOEXEC;
   switch (mode) {
-    case FileMode::kRead: flags |= O_RDONLY; break;
-    case FileMode::kCreate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
-    case FileMode::kUpdate: flags |= O_RDWR; break;
+    case FileMode::kRead:
+      flags |= O_RDONLY;
+      break;
+    case FileMode::kCreate:
+      flags |= O_RDWR | O_CREAT | O_TRUNC;
+      break;
+    case FileMode::kUpdate:
+      flags |= O_RDWR;
+      break;
+    case FileMode::kCreateNew:
+      flags |= O_RDWR | O_CREAT | O_EXCL;
+      break;
   }
   int fd = ::open(path.c_str(), flags, 0666);
   if (fd < 0) {
@@ -59,14 +67,16 @@ int64_t FileStream::Write(std::span<const uint8_t> data) {
 
 int64_t FileStream::Seek(int64_t offset, SeekOrigin origin) {
   if (fd_ < 0) return -EBADF;
-  int whence = origin == SeekOrigin::kBegin ? SEEK_SET
+  int whence = origin == SeekOrigin::kBegin     ? SEEK_SET
                : origin == SeekOrigin::kCurrent ? SEEK_CUR
                                                 : SEEK_END;
   off_t pos = ::lseek(fd_, static_cast<off_t>(offset), whence);
   return pos < 0 ? -errno : static_cast<int64_t>(pos);
 }
 
-int64_t FileStream::Tell() { return Seek(0, SeekOrigin::kCurrent); }
+int64_t FileStream::Tell() {
+  return Seek(0, SeekOrigin::kCurrent);
+}
 
 int FileStream::Close() {
   if (fd_ < 0) return -EBADF;

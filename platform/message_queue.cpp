@@ -53,6 +53,15 @@ std::optional<Message> MessageQueue::Take() {
   return message;
 }
 
+size_t MessageQueue::DispatchPending() {
+  size_t dispatched = 0;
+  while (std::optional<Message> message = Take()) {
+    Dispatch(*message);
+    ++dispatched;
+  }
+  return dispatched;
+}
+
 bool MessageQueue::Dispatch(const Message& message) {
   auto it = handlers_.find(message.target);
   if (it == handlers_.end()) return false;

@@ -77,6 +77,9 @@ class MessageQueue {
   // Hands the message to its target's handler at once; false when the target is unknown.
   // Also the way to send a message synchronously.
   bool Dispatch(const Message& message);
+  // Takes and dispatches messages until none is waiting, those that handlers post meanwhile
+  // included; returns how many were dispatched.
+  size_t DispatchPending();
   // Waits until a message is queued or the timeout has passed; true when one is queued.
   bool WaitForMessage(std::chrono::milliseconds timeout);
 

@@ -4,10 +4,11 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+  build-essential cmake ninja-build pkg-config clang-14 libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libasound2-dev libwxgtk3.2-dev
   xvfb xauth libx11-dev libxtst-dev fonts-liberation fonts-dejavu-core shared-mime-info desktop-file-utils
+  dpkg-dev file
 )
 if [[ "${1:-}" == "--corpus" ]]; then
   # Recorded telephone-band speech for training the codebooks (tools/trainer).
@@ -18,10 +19,20 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-if ((${#missing[@]})); then
-  sudo=""
-  [[ $(id -u) -ne 0 ]] && sudo=sudo
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq
-  $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+((${#missing[@]})) || exit 0
+
+sudo=()
+if [[ $(id -u) -ne 0 ]]; then
+  if ! command -v sudo >/dev/null; then
+    echo "setup.sh: these packages are missing and installing them needs root:" >&2
+    echo "  ${missing[*]}" >&2
+    command=$(printf '%q ' "$0" "$@")
+    echo "run as root (for example: su -c '${command% }'), or install them with:" >&2
+    echo "  apt-get update && apt-get install -y --no-install-recommends ${missing[*]}" >&2
+    exit 1
+  fi
+  sudo=(sudo)
 fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"

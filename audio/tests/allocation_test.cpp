@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "audio/alsa_wave_api.h"
-#include "audio/tests/alsa_file_config.h"
 #include "audio/tests/device_loops.h"
 #include "audio/virtual_wave_api.h"
 #include "platform/headless/scripted_prompter.h"
 #include "testsupport/allocation_counter.h"
+#include "testsupport/alsa_file_config.h"
 
 namespace vx {
 namespace {

@@ -5,9 +5,9 @@
 #include <random>
 #include <string>
 
-#include "audio/tests/alsa_file_config.h"
 #include "audio/tests/device_loops.h"
 #include "platform/headless/scripted_prompter.h"
+#include "testsupport/alsa_file_config.h"
 
 namespace vx {
 namespace {

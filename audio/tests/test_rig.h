@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <set>
 #include <vector>
 
 #include "audio/virtual_wave_api.h"
@@ -10,32 +9,9 @@
 #include "platform/clock.h"
 #include "platform/headless/scripted_prompter.h"
 #include "platform/message_queue.h"
+#include "testsupport/counting_heap.h"
 
 namespace vx::testing {
-
-// A heap that counts what is held and can refuse the n-th allocation or every release.
-class CountingHeap final : public BlockHeap {
- public:
-  int failAllocation = -1;  // index (from 0) of the allocation to refuse
-  bool failFree = false;
-  int allocations = 0;
-
-  void* Allocate(size_t bytes) override {
-    if (allocations++ == failAllocation) return nullptr;
-    void* p = std::calloc(1, bytes == 0 ? 1 : bytes);
-    held_.insert(p);
-    return p;
-  }
-  bool Free(void* memory) override {
-    held_.erase(memory);
-    std::free(memory);
-    return !failFree;
-  }
-  size_t Held() const { return held_.size(); }
-
- private:
-  std::set<void*> held_;
-};
 
 // Bytes 0, 1, 2, … from `start`, so that every block of a test has its own content.
 inline std::vector<uint8_t> Pattern(size_t bytes, uint8_t start = 0) {

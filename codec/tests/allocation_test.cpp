@@ -2,15 +2,16 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <optional>
 #include <random>
 #include <vector>
 
 #include "codec/decoder.h"
 #include "codec/encoder.h"
-#include "codec/tests/test_speech.h"
-#include "codec/tests/test_streams.h"
 #include "io/memory_stream.h"
 #include "testsupport/allocation_counter.h"
+#include "testsupport/test_speech.h"
+#include "testsupport/test_streams.h"
 
 namespace vx {
 namespace {
@@ -30,12 +31,12 @@ TEST(DecoderAllocationTest, DecodingFramesAllocatesNothing) {
   std::vector<uint8_t> out(440);
   std::vector<int16_t> pcm(220);
 
-  testing::StartCountingAllocations();
+  const testing::AllocationCount allocations;
   for (size_t i = 0; i < frames.size(); ++i) {
     session.DecodeFrame(frames[i], pcm, i % 2 ? 8000 : 11025, i % 7 == 0, 1);
     ASSERT_GT(session.ReadAndDecodeFrame(file, out, i % 2 ? 8 : 11, type, false), 0);
   }
-  EXPECT_EQ(testing::StopCountingAllocations(), 0);
+  EXPECT_EQ(allocations.Made(), 0);
 }
 
 // Every path of the frame loop: 8000 and 11025 Hz input, both rate modes, and the activity
@@ -48,7 +49,7 @@ TEST(EncoderAllocationTest, EncodingFramesAllocatesNothing) {
   std::array<uint8_t, 20> out{};
   std::array<int, 4> types{};
 
-  testing::StartCountingAllocations();
+  std::optional<testing::AllocationCount> count(std::in_place);
   for (size_t at = 0; at + 220 <= input.size(); at += 220) {
     const size_t frame = at / 220;
     const int rate = frame % 3 == 0 ? 11025 : 8000;
@@ -57,8 +58,9 @@ TEST(EncoderAllocationTest, EncodingFramesAllocatesNothing) {
               0);
     ++types[static_cast<size_t>(session.LastFrameType())];
   }
-  EXPECT_EQ(testing::StopCountingAllocations(), 0);
-  for (int count : types) EXPECT_GT(count, 0);
+  EXPECT_EQ(count->Made(), 0);
+  count.reset();
+  for (int made : types) EXPECT_GT(made, 0);
 }
 
 }  // namespace

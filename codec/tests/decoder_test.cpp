@@ -11,9 +11,9 @@
 
 #include "codec/lsf_decoder.h"
 #include "codec/synthesis.h"
-#include "codec/tests/test_streams.h"
 #include "io/fault_stream.h"
 #include "io/memory_stream.h"
+#include "testsupport/test_streams.h"
 
 namespace vx {
 namespace {

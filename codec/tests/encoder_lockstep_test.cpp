@@ -11,8 +11,8 @@
 
 #include "codec/decoder.h"
 #include "codec/encoder.h"
-#include "codec/tests/test_speech.h"
 #include "io/memory_stream.h"
+#include "testsupport/test_speech.h"
 
 namespace vx {
 namespace {
@@ -69,8 +69,7 @@ LockStepResult RunLockStep(const std::vector<int16_t>& pcm, int rate, int detect
     SCOPED_TRACE("frame " + std::to_string(f));
     const int rateMode = rateModeOf(f);
     const int bytes = encoder.EncodeFrame(
-        std::span<const int16_t>(pcm.data() + f * perCall, perCall), rate, frame, detect,
-        rateMode);
+        std::span<const int16_t>(pcm.data() + f * perCall, perCall), rate, frame, detect, rateMode);
     const FrameType type = encoder.LastFrameType();
     EXPECT_EQ(bytes, FrameBytes(type));
     EXPECT_EQ(frame[0] & 0x0F, static_cast<int>(type) * 5);
@@ -89,8 +88,7 @@ LockStepResult RunLockStep(const std::vector<int16_t>& pcm, int rate, int detect
     const bool lsf = SameBits(e.previous, d.previous) && SameBits(e.history, d.history) &&
                      SameBits(e.decoded, d.decoded);
     const bool gains = SameBits(encoder.GainEnergies(), decoder.GainEnergies());
-    EXPECT_TRUE(excitation) << FirstDifference(encoder.LastExcitation(),
-                                               decoder.LastExcitation());
+    EXPECT_TRUE(excitation) << FirstDifference(encoder.LastExcitation(), decoder.LastExcitation());
     EXPECT_TRUE(synthesis) << FirstDifference(encoder.LastReconstruction(),
                                               decoder.LastSynthesis());
     EXPECT_TRUE(lsf);
@@ -123,7 +121,9 @@ const LockStepCase kCases[] = {
     // Rate mode 6 (a full-rate variant) and unknown modes code speech at full rate.
     {"switching every 5 frames", 0, [](size_t f) { return (f / 5) % 2 == 0 ? 0 : 1; }},
     {"switching every frame, other modes", 1,
-     [](size_t f) { return std::array<int, 4>{1, 6, 1, 0}[f % 4]; }},
+     [](size_t f) {
+       return std::array<int, 4>{1, 6, 1, 0}[f % 4];
+     }},
 };
 
 TEST(EncoderLockStepTest, RecordedSpeechAt8000Hz) {

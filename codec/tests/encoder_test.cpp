@@ -10,7 +10,7 @@
 #include "codec/adaptive_search.h"
 #include "codec/encoder.h"
 #include "codec/frame_format.h"
-#include "codec/tests/test_speech.h"
+#include "testsupport/test_speech.h"
 
 namespace vx {
 namespace {

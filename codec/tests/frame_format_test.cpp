@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "codec/status.h"
-#include "codec/tests/test_streams.h"
+#include "testsupport/test_streams.h"
 
 namespace vx {
 namespace {
@@ -35,6 +35,34 @@ TEST(FrameFormatTest, WidthListsSizesAndDelimiting) {
       EXPECT_EQ(FrameByteCount(static_cast<uint8_t>(high << 2 | static_cast<int>(c.type))),
                 c.bytes);
   }
+}
+
+// A fixed-rate stream's frames have its type's length whatever their first byte holds; a
+// variable-rate stream's frames take type and length from bits 0-1; other stream types
+// (the player's "not read" 5 among them) delimit nothing.
+TEST(FrameFormatTest, StreamTypesDelimitFrames) {
+  struct Case {
+    int streamType;
+    uint8_t firstByte;
+    std::optional<FrameType> type;
+    int bytes;
+  };
+  const Case cases[] = {
+      {1, 0x05, FrameType::kFullRate, 19},  {1, 0x0F, FrameType::kHalfRate, 12},
+      {2, 0x00, FrameType::kNoise, 5},      {13, 0x0A, FrameType::kSilence, 1},
+      {14, 0x0F, FrameType::kHalfRate, 12}, {3, 0x0A, FrameType::kFullRate, 19},
+      {3, 0x0F, FrameType::kFullRate, 19},  {4, 0x05, FrameType::kHalfRate, 12},
+      {4, 0x00, FrameType::kHalfRate, 12},  {0, 0x05, std::nullopt, 0},
+      {5, 0x05, std::nullopt, 0},           {12, 0x05, std::nullopt, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message()
+                 << "stream type " << c.streamType << ", byte " << static_cast<int>(c.firstByte));
+    EXPECT_EQ(StreamFrameType(c.streamType, c.firstByte), c.type);
+    EXPECT_EQ(StreamFrameBytes(c.streamType, c.firstByte), c.bytes);
+  }
+  EXPECT_EQ(kStreamNotRead, 5);
+  static_assert(kFramePcmBytes == 320 && kFramePcmBytes11000 == 440);
 }
 
 TEST(FrameFormatTest, PayloadStartsAtBitFourLeastSignificantFirst) {

@@ -102,21 +102,31 @@ TEST(AdaptiveVectorTest, InPlaceEqualsSeparateOutput) {
   }
 }
 
+// Delay T0 + f/3: sample n is the past interpolated around n - T0 - f/3 with nine taps. For
+// version 2 the taps are the committed rows; for version 1 they are sin(x)/x at the tap's
+// distance from the read position, computed here in double precision.
 TEST(AdaptiveVectorTest, FractionalLagInterpolatesThePast) {
-  // Delay T0 + f/3: sample n is the row-interpolated past around n - T0 - f/3.
-  const PitchInterpolationTable& rows = kPitchInterpolationVersion2;
-  for (int frac : {-1, 1}) {
-    History h;
-    std::vector<float> v(40);
-    const int t0 = 50;
-    AdaptiveVector(h.samples, kExcitationPast, v, {t0, frac}, rows);
-    for (int n = 0; n < 40; ++n) {
-      // f = +1 reads at r + 2/3 with r = n - T0 - 1 (row 2); f = -1 at r + 1/3, r = n - T0.
-      const int r = frac > 0 ? n - t0 - 1 : n - t0;
-      const auto& row = rows[frac > 0 ? 2 : 1];
-      float expected = 0.0f;
-      for (int m = -4; m <= 4; ++m) expected += row[static_cast<size_t>(m + 4)] * h.Past(r - m);
-      EXPECT_FLOAT_EQ(v[static_cast<size_t>(n)], expected) << frac << " " << n;
+  for (int version : {1, 2}) {
+    for (int frac : {-1, 1}) {
+      History h;
+      std::vector<float> v(40);
+      const int t0 = 50;
+      AdaptiveVector(h.samples, kExcitationPast, v, {t0, frac}, PitchInterpolationRows(version));
+      // f = +1 reads at r + 2/3 with r = n - T0 - 1 (phase 2); f = -1 at r + 1/3, r = n - T0.
+      const int phase = frac > 0 ? 2 : 1;
+      for (int n = 0; n < 40; ++n) {
+        const int r = frac > 0 ? n - t0 - 1 : n - t0;
+        double expected = 0.0;
+        for (int m = -4; m <= 4; ++m) {
+          const double x = M_PI * (m + phase / 3.0);
+          const double tap = version == 1 ? std::sin(x) / x
+                                          : kPitchInterpolationVersion2[static_cast<size_t>(phase)]
+                                                                       [static_cast<size_t>(m + 4)];
+          expected += tap * h.Past(r - m);
+        }
+        EXPECT_NEAR(v[static_cast<size_t>(n)], expected, 2e-3)
+            << "version " << version << ", f " << frac << ", n " << n;
+      }
     }
   }
 }

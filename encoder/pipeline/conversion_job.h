@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "codec/encoder.h"
+#include "codec/frame_format.h"
 #include "encoder/pipeline/rate_converter.h"
 #include "io/byte_stream.h"
 #include "platform/path_services.h"
@@ -17,10 +18,25 @@ namespace vx {
 
 class ConversionJob;
 
-// What a conversion needs of the program that runs it, besides files, paths and message boxes.
+// What a conversion needs of the program that runs it, besides files, paths and message boxes:
+// events, progress, and the answers to the three questions a job asks. Each question comes
+// with its text and is answered with the message-box codes; by default it is the file
+// encoder's message box on the job's prompter.
 class ConversionHost {
  public:
   virtual ~ConversionHost() = default;
+  // "File [...] exist. Overwritten?": Yes overwrites, No skips the file, Cancel stops the batch.
+  virtual int AskOverwrite(Prompter& prompter, const std::string& question) {
+    return prompter.MessageBox(question, "", PromptButtons::kYesNoCancel, PromptIcon::kQuestion);
+  }
+  // "The Directory [...] is not exist!!\nDo you create Directory?": Yes creates it.
+  virtual int AskCreateDirectory(Prompter& prompter, const std::string& question) {
+    return prompter.MessageBox(question, "", PromptButtons::kYesNo, PromptIcon::kQuestion);
+  }
+  // "Convert Aboart?(Y/N)" after an abort request: Yes aborts, No goes on.
+  virtual int ConfirmAbort(Prompter& prompter, const std::string& question) {
+    return prompter.MessageBox(question, "", PromptButtons::kYesNo, PromptIcon::kQuestion);
+  }
   // Services one pending user-interface event. Called at fixed points: once per block read, per
   // input sample frame, per converted output sample and per frame. A Cancel button or an
   // interrupt seen here calls job.RequestAbort(); the job asks before it stops.
@@ -73,8 +89,8 @@ struct ConversionCounts {
 // own, so jobs run on different threads at once.
 class ConversionJob {
  public:
-  static constexpr int kFrameLength = 160;     // samples per compressed frame
-  static constexpr int kOutputPerBlock = 160;  // 8000 Hz samples a full block yields
+  static constexpr int kFrameLength = kFrameSamples;     // samples per compressed frame
+  static constexpr int kOutputPerBlock = kFrameSamples;  // 8000 Hz samples a full block yields
   static constexpr int kBytesPerSample = 2;
   static constexpr int kFrameRoom = 20;  // bytes of the area a frame is coded into
 
@@ -121,7 +137,8 @@ class ConversionJob {
   bool DestinationCreated() const { return destinationCreated_; }
 
  private:
-  int Show(const std::string& text, const char* caption, PromptButtons buttons);
+  // An error message box with OK.
+  void Show(const std::string& text, const char* caption);
   bool Fail(std::string why);
   bool ServiceAndCheckAbort();
   void SetPercent(int percent);

@@ -20,9 +20,9 @@ JobAnswer ConversionJob::PrepareJob(const ConversionOptions& options,
     // Only tested, never made current: jobs of a batch run beside each other and relative
     // source paths must keep their meaning.
     if (!paths.DirectoryExists(directory)) {
-      if (prompter.MessageBox(
-              "The Directory [" + directory + "] is not exist!!\nDo you create Directory?", "",
-              PromptButtons::kYesNo, PromptIcon::kQuestion) != kAnswerYes)
+      if (services_.host.AskCreateDirectory(
+              prompter, "The Directory [" + directory +
+                            "] is not exist!!\nDo you create Directory?") != kAnswerYes)
         return JobAnswer::kStop;
       if (paths.MakeDirectory(directory) != 0) {
         prompter.MessageBox("Don't Make Directory [" + directory + "].", "", PromptButtons::kOk,
@@ -43,8 +43,8 @@ JobAnswer ConversionJob::PrepareJob(const ConversionOptions& options,
   }
 
   if (options.overwriteCheck && paths.FileExists(destination_)) {
-    switch (prompter.MessageBox("File [" + destination_ + "] exist. Overwritten?", "",
-                                PromptButtons::kYesNoCancel, PromptIcon::kQuestion)) {
+    switch (
+        services_.host.AskOverwrite(prompter, "File [" + destination_ + "] exist. Overwritten?")) {
       case kAnswerYes:
         return JobAnswer::kGo;
       case kAnswerNo:

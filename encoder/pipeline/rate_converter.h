@@ -3,6 +3,8 @@
 #include <span>
 #include <vector>
 
+#include "codec/frame_format.h"
+
 namespace vx {
 
 // Converts a stream of samples at one nominal rate to another rate (8000 Hz for the file
@@ -19,7 +21,8 @@ class RateConverter {
   static constexpr int kTaps = 255;
   static constexpr int kHistory = kTaps - 1;
   static constexpr int kPrimingValues = 127;
-  static constexpr int kMaxOutputs = 160;  // outputs kept per block; `out` needs this room
+  // Outputs kept per block, one frame at 8000 Hz; `out` needs this room.
+  static constexpr int kMaxOutputs = kFrameSamples;
   static constexpr int kOutOfMemory = 1090;
   static constexpr int kRefused = -1;
 

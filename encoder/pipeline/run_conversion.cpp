@@ -1,5 +1,5 @@
 // The conversion of one file: blocks of 16-bit PCM, one channel, the rate converted to
-// 8000 Hz, 160-sample frames coded and written behind a provisional header that is rewritten
+// 8000 Hz, 20 ms frames coded and written behind a provisional header that is rewritten
 // with the real sample count at the end.
 #include <algorithm>
 #include <cmath>
@@ -42,10 +42,8 @@ int16_t ToPcm(double value) {
 
 }  // namespace
 
-int ConversionJob::Show(const std::string& text, const char* caption, PromptButtons buttons) {
-  return services_.prompter.MessageBox(
-      text, caption, buttons,
-      buttons == PromptButtons::kOk ? PromptIcon::kError : PromptIcon::kQuestion);
+void ConversionJob::Show(const std::string& text, const char* caption) {
+  services_.prompter.MessageBox(text, caption, PromptButtons::kOk, PromptIcon::kError);
 }
 
 bool ConversionJob::Fail(std::string why) {
@@ -69,7 +67,8 @@ void ConversionJob::SetStatus(const char* status) {
 bool ConversionJob::ServiceAndCheckAbort() {
   services_.host.ServiceEvent(*this);
   if (!abortRequested_.exchange(false)) return true;
-  if (Show("Convert Aboart?(Y/N)", "", PromptButtons::kYesNo) != kAnswerYes) return true;
+  if (services_.host.ConfirmAbort(services_.prompter, "Convert Aboart?(Y/N)") != kAnswerYes)
+    return true;
   return Fail("aborted");
 }
 
@@ -132,7 +131,7 @@ bool ConversionJob::ProcessBlock(int sampleFrames) {
   if (converter_.ConvertRateBlock(
           std::span<const double>(conversionBuffer_).first(static_cast<size_t>(sampleFrames)),
           converted_, count, priming) != 0) {
-    Show("Sampling Frequency Convert Error !!", "", PromptButtons::kOk);
+    Show("Sampling Frequency Convert Error !!", "");
     return Fail("Sampling Frequency Convert Error !!");
   }
   outputCount_ = 0;
@@ -148,7 +147,7 @@ bool ConversionJob::ProcessBlock(int sampleFrames) {
   return true;
 }
 
-// Codes the block's output, one frame per 160 samples, and appends the frames.
+// Codes the block's output, one frame per kFrameLength samples, and appends the frames.
 bool ConversionJob::EncodeBlock(ByteStream& destination) {
   SetStatus("Encoding...");
   const int detect = options_.fixedRate ? 0 : 1;
@@ -161,20 +160,20 @@ bool ConversionJob::EncodeBlock(ByteStream& destination) {
     if (bytes <= 0) return Fail("EncodeFrame() refused the block");
     if (destination.Write(std::span<const uint8_t>(frame).first(static_cast<size_t>(bytes))) !=
         bytes) {
-      Show("WriteVocrixBuffer() Error!!", "", PromptButtons::kOk);
+      Show("WriteVocrixBuffer() Error!!", "");
       return Fail("WriteVocrixBuffer() Error!!");
     }
-    switch (bytes) {
-      case 19:
+    switch (FrameTypeOf(frame[0])) {
+      case FrameType::kFullRate:
         ++counts_.full;
         break;
-      case 12:
+      case FrameType::kHalfRate:
         ++counts_.half;
         break;
-      case 5:
+      case FrameType::kNoise:
         ++counts_.noise;
         break;
-      default:
+      case FrameType::kSilence:
         ++counts_.silence;
         break;
     }
@@ -195,7 +194,7 @@ ConversionResult ConversionJob::RunConversion() {
   int error = 0;
   std::unique_ptr<ByteStream> source = services_.files.Open(source_, FileMode::kRead, error);
   if (!source) {
-    Show(OpenErrorText(source_), kWaveFileError, PromptButtons::kOk);
+    Show(OpenErrorText(source_), kWaveFileError);
     Fail(source_ + ": " + ErrnoText(error));
     return ConversionResult::kFailed;
   }
@@ -219,7 +218,7 @@ ConversionResult ConversionJob::RunConversion() {
   std::unique_ptr<ByteStream> destination =
       services_.files.Open(destination_, FileMode::kCreate, error);
   if (!destination) {
-    Show(OpenErrorText(destination_), kVocrixFileError, PromptButtons::kOk);
+    Show(OpenErrorText(destination_), kVocrixFileError);
     Fail(destination_ + ": " + ErrnoText(error));
     source->Close();
     return ConversionResult::kFailed;
@@ -249,7 +248,7 @@ ConversionResult ConversionJob::RunConversion() {
     const size_t want = std::min<size_t>(blockFrames * frameBytes, dataBytes - bytesRead);
     const int64_t got = source->Read(std::span(inputBlock_).first(want));
     if (got < 0) {
-      Show("mmioRead(\"" + source_ + "\") Error!!", kWaveFileError, PromptButtons::kOk);
+      Show("mmioRead(\"" + source_ + "\") Error!!", kWaveFileError);
       ok = Fail(source_ + ": " + ErrnoText(got));
       break;
     }
@@ -277,11 +276,11 @@ ConversionResult ConversionJob::RunConversion() {
     ok = false;
   }
   if (const int result = destination->Close(); result != 0) {
-    Show(CloseErrorText(destination_, result), kVocrixFileError, PromptButtons::kOk);
+    Show(CloseErrorText(destination_, result), kVocrixFileError);
     ok = Fail(CloseErrorText(destination_, result));
   }
   if (const int result = source->Close(); result != 0) {
-    Show(CloseErrorText(source_, result), kWaveFileError, PromptButtons::kOk);
+    Show(CloseErrorText(source_, result), kWaveFileError);
     ok = Fail(CloseErrorText(source_, result));
   }
   return ok ? ConversionResult::kConverted : ConversionResult::kFailed;

@@ -174,5 +174,21 @@ TEST(MessageQueueTest, BackendIsWokenByPostsAndPumpedBeforeEachTake) {
   EXPECT_TRUE(queue.WaitForMessage(milliseconds(0))) << "the wait pumps native events too";
 }
 
+// What handlers post while the waiting messages are dispatched is dispatched too, in order.
+TEST(MessageQueueTest, DispatchPendingRunsUntilNothingWaits) {
+  MessageQueue queue;
+  std::vector<uint32_t> seen;
+  TargetId target = kNoTarget;
+  target = queue.Register([&](const Message& m) {
+    seen.push_back(m.id);
+    if (m.id == kMsgRunLoop) queue.Post(target, kMsgClose);
+  });
+  queue.Post(target, kMsgRunLoop);
+  queue.Post(target, kMsgWaveOutDone);
+  EXPECT_EQ(queue.DispatchPending(), 3u);
+  EXPECT_EQ(seen, (std::vector<uint32_t>{kMsgRunLoop, kMsgWaveOutDone, kMsgClose}));
+  EXPECT_TRUE(queue.Empty());
+  EXPECT_EQ(queue.DispatchPending(), 0u);
+}
 }  // namespace
 }  // namespace vx

@@ -73,7 +73,7 @@ void WxQueueBackend::WaitForWake(std::chrono::milliseconds timeout) {
 void WxQueueBackend::DispatchQueued() {
   if (queue_ == nullptr) return;
   ++dispatchDepth_;
-  while (std::optional<Message> message = queue_->Take()) queue_->Dispatch(*message);
+  queue_->DispatchPending();
   --dispatchDepth_;
   ResumeMissedWake();
 }

@@ -19,9 +19,8 @@ bool DecoderCanProduce(int rate, int bits, int channels) {
 // Fewest bytes a frame of the stream can take: fixed-rate streams hold 19- or 12-byte
 // frames, variable-rate ones may hold 1-byte silence frames.
 int64_t SmallestFrameBytes(int streamType) {
-  if (streamType == 3) return FrameBytes(FrameType::kFullRate);
-  if (streamType == 4) return FrameBytes(FrameType::kHalfRate);
-  return FrameBytes(FrameType::kSilence);
+  const int fixed = IsVariableRateStream(streamType) ? 0 : StreamFrameBytes(streamType, 0);
+  return fixed > 0 ? fixed : FrameBytes(FrameType::kSilence);
 }
 
 }  // namespace
@@ -100,7 +99,7 @@ bool PlaybackEngine::ProbeWrapper(bool& wrapped, int64_t& fileBytes) {
     }
   }
   pcmRate_ = rate_ == 8000 ? 8000 : 11000;
-  bytesPerFrame_ = rate_ == 8000 ? 320 : 440;
+  bytesPerFrame_ = rate_ == 8000 ? kFramePcmBytes : kFramePcmBytes11000;
   return true;
 }
 
@@ -163,7 +162,7 @@ void PlaybackEngine::EnterStream(bool wrapped, int64_t fileBytes) {
   } else {
     totalFrames_ = totalSamples_ / kFrameSamples;
     // PCM of the samples at the output rate: (bits × channels / 8) × samples at 8000 Hz,
-    // 440/320 of that at 11 kHz.
+    // 11/8 of that at 11 kHz.
     dataBytes_ = int64_t{totalSamples_} * bytesPerFrame_ / kFrameSamples;
     const auto bytes =
         static_cast<uint32_t>(std::min<int64_t>(dataBytes_, std::numeric_limits<uint32_t>::max()));

@@ -77,7 +77,8 @@ void PanelDisplay::Update(int timeMode, int sliderMode, const DisplayFacts& fact
     }
   }
 
-  view.DrawRateIndicators(facts.streamType == 14, facts.streamType == 13);
+  view.DrawRateIndicators(facts.streamType == kStreamVariableHalf,
+                          facts.streamType == kStreamVariableFull);
 
   if (facts.totalSamples < 0) return;
   auto follow = [&] {

@@ -4,6 +4,7 @@
 #include <span>
 #include <string_view>
 
+#include "codec/frame_format.h"
 #include "player/engine/playback_view.h"
 
 namespace vx {
@@ -28,13 +29,13 @@ struct DisplayFacts {
   uint32_t devicePosition = 0;  // bytes the device has played since it was opened or reset
   int64_t baseBytes = 0;        // position reached by the last seek, in PCM bytes
   int32_t seekTarget = 0;       // frame chosen on the slider; 0 when none
-  int32_t bytesPerFrame = 320;  // PCM bytes of one decoded frame (320 at 8000 Hz, 440 at 11 kHz)
-  int32_t frameMs = 20;         // speech time of one frame
-  uint32_t pcmRate = 8000;      // rate of the decoded PCM: 8000 or 11000 Hz
-  int32_t totalSamples = -1;    // 8000 Hz samples of the stream; -1 when unknown
+  int32_t bytesPerFrame = kFramePcmBytes;  // PCM bytes of one decoded frame at the output rate
+  int32_t frameMs = 20;                    // speech time of one frame
+  uint32_t pcmRate = 8000;                 // rate of the decoded PCM: 8000 or 11000 Hz
+  int32_t totalSamples = -1;               // 8000 Hz samples of the stream; -1 when unknown
   int32_t totalFrames = 0;
   int64_t dataBytes = 0;  // PCM bytes the whole stream decodes to
-  int streamType = 5;
+  int streamType = kStreamNotRead;
   std::string_view totalText;
 };
 
@@ -43,8 +44,8 @@ void FormatTimeText(int64_t ms, std::span<char, 16> text);
 
 // The arithmetic of update-display: the position and time shown, when the time texts are
 // redrawn (only when the whole second changes), the animation (one frame per 125 ms of
-// played sound), the rate indicators (stream type 14 lights "Half Rate", 13 "Full Rate") and
-// the slider. Allocates nothing.
+// played sound), the rate indicators (kStreamVariableHalf lights "Half Rate",
+// kStreamVariableFull "Full Rate") and the slider. Allocates nothing.
 class PanelDisplay {
  public:
   void Update(int timeMode, int sliderMode, const DisplayFacts& facts, PlaybackView& view);

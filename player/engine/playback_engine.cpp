@@ -71,7 +71,7 @@ void PlaybackEngine::StartPlayback() {
   frameIndex_ = 0;
   baseBytes_ = 0;
   active_ = true;
-  streamType_ = 5;
+  streamType_ = kStreamNotRead;
   queue_.Post(target_, kMsgRunLoop);
 }
 

@@ -207,8 +207,8 @@ class PlaybackEngine {
   uint32_t rate_ = 8000;
   uint16_t bits_ = 16;
   uint16_t channels_ = 1;
-  uint32_t pcmRate_ = 8000;      // rate of the decoded PCM: 8000, or 11000 for 11 kHz output
-  int32_t bytesPerFrame_ = 320;  // 160 samples at 8000 Hz or 220 at 11000 Hz, 16-bit
+  uint32_t pcmRate_ = 8000;  // rate of the decoded PCM: 8000, or 11000 for 11 kHz output
+  int32_t bytesPerFrame_ = kFramePcmBytes;  // one frame's 16-bit PCM at the output rate
   int frameMs_ = kFrameMs;
 
   std::unique_ptr<ByteStream> file_;
@@ -230,7 +230,7 @@ class PlaybackEngine {
 
   int32_t totalSamples_ = -1;
   int64_t dataBytes_ = 0;
-  int streamType_ = 5;
+  int streamType_ = kStreamNotRead;
   int32_t frameIndex_ = 0;
   int32_t seekTarget_ = 0;
   int64_t baseBytes_ = 0;
@@ -246,7 +246,8 @@ class PlaybackEngine {
   int64_t listBytes_ = -1;  // and the length of its stream
   char totalText_[16] = {};
   PanelDisplay display_;
-  std::array<uint8_t, 440> scratch_{};  // one frame of output discarded while seeking
+  std::array<uint8_t, kFramePcmBytes11000>
+      scratch_{};  // one frame of output discarded while seeking
 };
 
 }  // namespace vx

@@ -68,7 +68,7 @@ class RecordingPipeline {
   static constexpr uint16_t kBits = 16;
   static constexpr uint16_t kChannels = 1;
   static constexpr int kBlockCount = 4;
-  static constexpr int kFrameLength = 160;                    // samples per frame at 8000 Hz
+  static constexpr int kFrameLength = kFrameSamples;          // samples per frame at 8000 Hz
   static constexpr uint32_t kBlockBytes = kFrameLength * 50;  // half a second: 25 frames
   static constexpr int64_t kCountdownMs = 3000;
   // While counting down or recording with nothing to do, the loop sleeps this long on the

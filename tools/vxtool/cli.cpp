@@ -1,10 +1,5 @@
 #include "tools/vxtool/cli.h"
 
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -63,43 +58,33 @@ int Fail(const std::string& message) {
   return 1;
 }
 
+int FailUsage(std::string_view help) {
+  const std::string_view usage = help.substr(0, help.find('\n'));
+  std::fprintf(stderr, "vxtool: %.*s\n", static_cast<int>(usage.size()), usage.data());
+  return 1;
+}
+
+std::string ParseDevice(std::string_view text, std::string_view file, DeviceChoice& device) {
+  constexpr std::string_view kVirtual = "virtual:";
+  const std::string choices = "default or virtual:" + std::string(file);
+  if (text == "default") {
+    device = {};
+    return {};
+  }
+  if (text.substr(0, kVirtual.size()) != kVirtual)
+    return "unknown device " + std::string(text) + " (" + choices + ")";
+  if (text.size() == kVirtual.size())
+    return "virtual: needs a file name (virtual:" + std::string(file) + ")";
+  device = {true, std::string(text.substr(kVirtual.size()))};
+  return {};
+}
+
 std::optional<long> ParseNumber(std::string_view text, long low, long high) {
   long value = 0;
   auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error != std::errc() || end != text.data() + text.size() || value < low || value > high)
     return std::nullopt;
   return value;
-}
-
-AtomicOutput::~AtomicOutput() {
-  if (!temporary_.empty()) {
-    stream_.reset();
-    ::unlink(temporary_.c_str());
-  }
-}
-
-int AtomicOutput::Open(const std::string& path) {
-  path_ = path;
-  std::string pattern = path + ".partXXXXXX";
-  int fd = ::mkstemp(pattern.data());
-  if (fd < 0) return -errno;
-  // mkstemp makes the file private; the output gets the usual permissions.
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);
-  ::close(fd);
-  temporary_ = pattern;
-  int error = 0;
-  stream_ = FileStream::Open(temporary_, FileMode::kCreate, error);
-  return stream_ ? 0 : error;
-}
-
-int AtomicOutput::Commit() {
-  int result = stream_->Close();
-  if (result < 0) return result;
-  if (::rename(temporary_.c_str(), path_.c_str()) != 0) return -errno;
-  temporary_.clear();
-  return 0;
 }
 
 std::string ErrorText(int negativeErrno) {

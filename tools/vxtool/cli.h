@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "io/file_stream.h"
+#include "io/atomic_output.h"
 
 namespace vx::cli {
 
@@ -33,30 +33,21 @@ class Args {
 
 // Prints "vxtool: <message>" on stderr and returns exit status 1.
 int Fail(const std::string& message);
+// Prints the usage line (the first line of a command's help) on stderr; returns 1.
+int FailUsage(std::string_view help);
+
+// The --device of play and record: "default" (ALSA's default PCM) or "virtual:FILE" (the
+// virtual sound card, with the WAV file it plays into or captures from).
+struct DeviceChoice {
+  bool virtualCard = false;
+  std::string file;  // the virtual card's WAV file
+};
+// Parses a --device value; returns an empty text, or the problem. `file` names the file in
+// messages ("OUT.wav", "IN.wav").
+std::string ParseDevice(std::string_view text, std::string_view file, DeviceChoice& device);
 
 // Parses a whole decimal number in [low, high].
 std::optional<long> ParseNumber(std::string_view text, long low, long high);
-
-// A file written under a temporary name beside its final name and renamed into place only by
-// Commit, so that a failed run never leaves a half-written file under the output name.
-class AtomicOutput {
- public:
-  AtomicOutput() = default;
-  AtomicOutput(const AtomicOutput&) = delete;
-  AtomicOutput& operator=(const AtomicOutput&) = delete;
-  ~AtomicOutput();  // removes the temporary file unless committed
-
-  // Creates the temporary file; returns 0 or a negative errno.
-  int Open(const std::string& path);
-  ByteStream& Stream() { return *stream_; }
-  // Closes the stream and renames the file to its final name; returns 0 or a negative errno.
-  int Commit();
-
- private:
-  std::string path_;
-  std::string temporary_;
-  std::unique_ptr<FileStream> stream_;
-};
 
 // The text of a negative errno.
 std::string ErrorText(int negativeErrno);

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "codec/frame_format.h"
+
 #include "tools/vxtool/cli.h"
 #include "tools/vxtool/commands.h"
 #include "tools/vxtool/speech_input.h"
@@ -10,14 +12,20 @@
 
 namespace vx::cli {
 
+const std::string_view kDecodeHelp =
+    "usage: vxtool decode IN OUT.wav [--rate 8000|11000|11025] [--verbose]\n"
+    "  Decodes every frame of IN (bare, or inside a RIFF WAVE file) into a 16-bit mono WAV\n"
+    "  file. OUT.wav appears only once it is complete.\n"
+    "  --rate R    8000 Hz (the default) or 11000 Hz; 11025 is served at 11000 Hz\n"
+    "  --verbose   print the codec's diagnostics\n";
+
 int RunDecodeCommand(std::span<char* const> argv) {
   Args args(argv);
   std::optional<std::string> rateText = args.Value("--rate");
   CodecMessages messages(args.Flag("--verbose"));
   std::vector<std::string> files = args.Positional();
   if (!args.Error().empty()) return Fail("decode: " + args.Error());
-  if (files.size() != 2)
-    return Fail("usage: vxtool decode IN OUT.wav [--rate 8000|11000|11025] [--verbose]");
+  if (files.size() != 2) return FailUsage(kDecodeHelp);
   int rate = 8000;
   if (rateText) {
     std::optional<long> value = ParseNumber(*rateText, 0, 1000000);
@@ -46,7 +54,7 @@ int RunDecodeCommand(std::span<char* const> argv) {
   if (writer.CreateWaveFormat(output.Stream(), outputRate, 16, 1) != 0 ||
       writer.CreateWaveData(output.Stream()) != 0)
     return Fail(out + ": " + writer.LastError());
-  uint8_t pcm[440];
+  uint8_t pcm[kFramePcmBytes11000];
   long frames = 0;
   for (;;) {
     int bytes =

@@ -1,14 +1,10 @@
 // vxtool encode [options] FILE...: each WAV file through the file encoder's pipeline, as the
 // file encoder admits, names, asks and converts, with the questions answered by options or on
 // the terminal, up to -j files at once.
-#include "tools/vxtool/encode_command.h"
-
-#include <signal.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <iostream>
@@ -26,11 +22,12 @@
 #include "platform/headless/terminal_prompter.h"
 #include "platform/path_services.h"
 #include "tools/vxtool/cli.h"
+#include "tools/vxtool/commands.h"
+#include "tools/vxtool/stop_signals.h"
 
 namespace vx::cli {
-namespace {
 
-constexpr char kUsage[] =
+const std::string_view kEncodeHelp =
     "usage: vxtool encode [options] FILE...\n"
     "  Converts WAV files (16-bit PCM at 8000 to 48000 Hz, mono or stereo) into compressed\n"
     "  speech files: FILE.wav gives FILE.vxs beside it.\n"
@@ -45,31 +42,7 @@ constexpr char kUsage[] =
     "  -j N            convert N files at once (default 1)\n"
     "  Ctrl-C asks whether to abort; an aborted output keeps the frames written so far.\n";
 
-// Interrupts seen so far; the SIGINT handler counts them.
-std::atomic<int> gInterrupts{0};
-static_assert(std::atomic<int>::is_always_lock_free);
-
-void OnInterrupt(int) {
-  gInterrupts.fetch_add(1, std::memory_order_relaxed);
-}
-
-// Counts SIGINT in place of ending the program while it is in scope.
-class InterruptCounter {
- public:
-  InterruptCounter() {
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, &previous_);
-  }
-  ~InterruptCounter() { sigaction(SIGINT, &previous_, nullptr); }
-  InterruptCounter(const InterruptCounter&) = delete;
-  InterruptCounter& operator=(const InterruptCounter&) = delete;
-
- private:
-  struct sigaction previous_ {};
-};
+namespace {
 
 struct EncodeOptions {
   ConversionOptions conversion;
@@ -225,38 +198,40 @@ class Console {
 
 // The prompter and host of one file's job: the pipeline's questions are answered from the
 // options, asked on the terminal, or (without a terminal and without an answering option)
-// refused with the question as the error; Ctrl-C becomes the job's abort request.
+// refused with the question as the error; a stop request (Ctrl-C) becomes the job's abort
+// request. Its message boxes are notices with OK.
 class JobConsole final : public Prompter, public ConversionHost {
  public:
   JobConsole(Console& console, const EncodeOptions& options)
-      : console_(console), options_(options), seenInterrupts_(gInterrupts.load()) {}
+      : console_(console), options_(options), seenInterrupts_(StopSignals::Requests()) {}
 
   int MessageBox(std::string_view text, std::string_view caption, PromptButtons buttons,
                  PromptIcon) override {
-    const std::string message(text);
-    switch (buttons) {
-      case PromptButtons::kYesNoCancel:  // the overwrite question
-        if (options_.overwriteAnswer) return options_.overwriteAnswer;
-        if (console_.Interactive()) return console_.Ask(message, buttons);
-        console_.Message(message + " (give --overwrite or --skip)", caption);
-        return kAnswerCancel;
-      case PromptButtons::kYesNo:
-        if (abortInterrupt_) return console_.ConfirmAbort(std::exchange(abortInterrupt_, 0));
-        // The save-directory question.
-        if (options_.createDirectory) return kAnswerYes;
-        if (console_.Interactive()) return console_.Ask(message, buttons);
-        console_.Message(message + " (give --yes to create it)", caption);
-        return kAnswerNo;
-      case PromptButtons::kOk:
-      case PromptButtons::kOkCancel:
-        console_.Message(message, caption);
-        return kAnswerOk;
-    }
+    console_.Message(std::string(text), caption);
+    return FitAnswer(buttons, kAnswerOk);
+  }
+
+  int AskOverwrite(Prompter&, const std::string& question) override {
+    if (options_.overwriteAnswer) return options_.overwriteAnswer;
+    if (console_.Interactive()) return console_.Ask(question, PromptButtons::kYesNoCancel);
+    console_.Message(question + " (give --overwrite or --skip)", "");
     return kAnswerCancel;
   }
 
+  int AskCreateDirectory(Prompter&, const std::string& question) override {
+    if (options_.createDirectory) return kAnswerYes;
+    if (console_.Interactive()) return console_.Ask(question, PromptButtons::kYesNo);
+    console_.Message(question + " (give --yes to create it)", "");
+    return kAnswerNo;
+  }
+
+  // One answer per interrupt for all the jobs that saw it.
+  int ConfirmAbort(Prompter&, const std::string&) override {
+    return console_.ConfirmAbort(abortInterrupt_);
+  }
+
   void ServiceEvent(ConversionJob& job) override {
-    const int interrupts = gInterrupts.load(std::memory_order_relaxed);
+    const int interrupts = StopSignals::Requests();
     if (interrupts != seenInterrupts_) {
       seenInterrupts_ = interrupts;
       abortInterrupt_ = interrupts;
@@ -270,7 +245,7 @@ class JobConsole final : public Prompter, public ConversionHost {
   Console& console_;
   const EncodeOptions& options_;
   int seenInterrupts_;
-  int abortInterrupt_ = 0;  // the interrupt whose abort question comes next
+  int abortInterrupt_ = 0;  // the interrupt whose abort request was made last
 };
 
 std::string Summary(const ConversionJob& job) {
@@ -299,10 +274,6 @@ struct Entry {
 
 int RunEncodeCommand(std::span<char* const> argv) {
   Args args(argv);
-  if (args.Flag("--help")) {
-    std::fputs(kUsage, stdout);
-    return 0;
-  }
   EncodeOptions options;
   ConversionOptions& conversion = options.conversion;
   if (args.Flag("--half")) conversion.rateMode = 1;
@@ -317,7 +288,7 @@ int RunEncodeCommand(std::span<char* const> argv) {
   const std::vector<std::string> files = args.Positional();
   if (!args.Error().empty()) return Fail("encode: " + args.Error());
   if (files.empty()) {
-    std::fputs(kUsage, stderr);
+    std::fwrite(kEncodeHelp.data(), 1, kEncodeHelp.size(), stderr);
     return 1;
   }
   if (overwrite && skip) return Fail("encode: --overwrite and --skip exclude each other");
@@ -370,7 +341,8 @@ int RunEncodeCommand(std::span<char* const> argv) {
 
   // The conversions; a failed one ends the batch, as the file encoder's Cancel does.
   {
-    InterruptCounter interrupts;
+    // Ctrl-C asks to abort in place of ending the program while the conversions run.
+    StopSignals stops(StopSignals::Input::kIgnored, [] {});
     std::vector<char> ok(ready.size(), 0);
     const size_t started = RunConversionBatch(ready.size(), options.parallel, [&](size_t i) {
       ConversionJob& job = *ready[i].job;

@@ -1,5 +1,6 @@
 // vxtool info FILE [--json] [--verbose]: the header fields and the frames of each type.
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,15 +30,14 @@ int CountFrames(ByteStream& stream, int streamType, FrameCounts& counts) {
   }
   size_t at = 0;
   while (at < bytes.size()) {
-    int length = streamType == 3 ? 19 : streamType == 4 ? 12 : FrameByteCount(bytes[at]);
-    FrameType type = streamType == 3   ? FrameType::kFullRate
-                     : streamType == 4 ? FrameType::kHalfRate
-                                       : static_cast<FrameType>(bytes[at] & 3);
+    const std::optional<FrameType> type = StreamFrameType(streamType, bytes[at]);
+    if (!type) break;  // the header reader yields no such stream type
+    const int length = FrameBytes(*type);
     if (bytes.size() - at < static_cast<size_t>(length)) {
       counts.incompleteBytes = static_cast<long>(bytes.size() - at);
       break;
     }
-    switch (type) {
+    switch (*type) {
       case FrameType::kFullRate:
         ++counts.full;
         break;
@@ -78,15 +78,15 @@ std::string JsonString(const char* text, int length) {
 
 const char* StreamTypeText(int streamType) {
   switch (streamType) {
-    case 1:
+    case kStreamVariable:
       return "variable rate";
-    case 3:
+    case kStreamFixedFull:
       return "fixed full rate";
-    case 4:
+    case kStreamFixedHalf:
       return "fixed half rate";
-    case 13:
+    case kStreamVariableFull:
       return "variable rate, full-rate speech";
-    case 14:
+    case kStreamVariableHalf:
       return "variable rate, half-rate speech";
   }
   return "unknown";
@@ -94,13 +94,20 @@ const char* StreamTypeText(int streamType) {
 
 }  // namespace
 
+const std::string_view kInfoHelp =
+    "usage: vxtool info FILE [--json] [--verbose]\n"
+    "  Shows the header of a compressed speech file (bare .vxs or .cht, or inside a RIFF WAVE\n"
+    "  file) and counts its frames by type.\n"
+    "  --json      one line of JSON in place of the table\n"
+    "  --verbose   print the codec's diagnostics\n";
+
 int RunInfoCommand(std::span<char* const> argv) {
   Args args(argv);
   bool json = args.Flag("--json");
   CodecMessages messages(args.Flag("--verbose"));
   std::vector<std::string> files = args.Positional();
   if (!args.Error().empty()) return Fail("info: " + args.Error());
-  if (files.size() != 1) return Fail("usage: vxtool info FILE [--json] [--verbose]");
+  if (files.size() != 1) return FailUsage(kInfoHelp);
   const std::string& path = files[0];
 
   SpeechInput input;

@@ -1,18 +1,14 @@
 // vxtool play: the playback engine on a terminal, over the sound card (ALSA's "default" PCM)
 // or a virtual card on a virtual clock that plays as fast as the machine allows and keeps
 // what it played for a WAV file.
-#include <pthread.h>
 #include <signal.h>
-#include <time.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <climits>
 #include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "audio/alsa_wave_api.h"
@@ -25,52 +21,15 @@
 #include "tools/vxtool/cli.h"
 #include "tools/vxtool/commands.h"
 #include "tools/vxtool/play_status_line.h"
+#include "tools/vxtool/stop_signals.h"
 #include "wavfile/wave_file.h"
 
 namespace vx::cli {
 namespace {
 
 constexpr const char* kApplicationTitle = "Vocrix Player for Windows95/NT";
-constexpr const char* kUsage =
-    "usage: vxtool play FILE [--device default|virtual:OUT.wav] [--seek FRAME]";
 // The shell's status for a program ended by Ctrl-C: the run was stopped by one.
 constexpr int kInterruptedStatus = 128 + SIGINT;
-
-// SIGINT and SIGTERM blocked in the calling thread and in every thread it starts later (the
-// sound backend's among them, whose writes a signal would otherwise break off), so that only
-// the interrupt watcher takes them. Left blocked when the command ends: a late Ctrl-C cannot
-// break off the writing of the output.
-sigset_t BlockStopSignals() {
-  sigset_t signals;
-  sigemptyset(&signals);
-  sigaddset(&signals, SIGINT);
-  sigaddset(&signals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-  return signals;
-}
-
-// Takes the blocked stop signals on a thread of its own; each posts a stop message. A
-// repeated signal only stops again (timeout(1) passes one Ctrl-C on to the process twice).
-class InterruptWatcher {
- public:
-  InterruptWatcher(MessageQueue& queue, TargetId target, sigset_t signals)
-      : thread_([this, &queue, target, signals] {
-          const timespec wait{0, 100'000'000};
-          while (!stopping_.load()) {
-            if (sigtimedwait(&signals, nullptr, &wait) > 0) queue.Post(target, kMsgPrivateFirst);
-          }
-        }) {}
-  InterruptWatcher(const InterruptWatcher&) = delete;
-  InterruptWatcher& operator=(const InterruptWatcher&) = delete;
-  ~InterruptWatcher() {
-    stopping_ = true;
-    thread_.join();
-  }
-
- private:
-  std::atomic<bool> stopping_{false};
-  std::thread thread_;
-};
 
 // What the virtual card played, as a 16-bit mono WAV file at the device's rate.
 std::string WritePlayed(const std::string& path, uint32_t rate, const std::vector<uint8_t>& pcm) {
@@ -90,13 +49,23 @@ std::string WritePlayed(const std::string& path, uint32_t rate, const std::vecto
 
 }  // namespace
 
+const std::string_view kPlayHelp =
+    "usage: vxtool play FILE [--device default|virtual:OUT.wav] [--seek FRAME]\n"
+    "  Plays a compressed speech file (bare, or inside a RIFF WAVE file) through the playback\n"
+    "  engine, with a line showing elapsed and total time and the lit rate lamp. Ctrl-C stops.\n"
+    "  --device default       ALSA's default playback device (the default)\n"
+    "  --device virtual:OUT.wav\n"
+    "                         the virtual sound card: plays as fast as the machine allows and\n"
+    "                         writes what was played to OUT.wav\n"
+    "  --seek FRAME           start at this frame (20 ms each)\n";
+
 int RunPlayCommand(std::span<char* const> arguments) {
   Args args(arguments);
-  const std::string device = args.Value("--device").value_or("default");
+  const std::string deviceText = args.Value("--device").value_or("default");
   const std::optional<std::string> seekText = args.Value("--seek");
   const std::vector<std::string> names = args.Positional();
   if (!args.Error().empty()) return Fail("play: " + args.Error());
-  if (names.size() != 1) return Fail(kUsage);
+  if (names.size() != 1) return FailUsage(kPlayHelp);
   const std::string& path = names[0];
   int32_t seekFrame = 0;
   if (seekText) {
@@ -104,13 +73,13 @@ int RunPlayCommand(std::span<char* const> arguments) {
     if (!frame) return Fail("play: --seek takes a frame number from 0");
     seekFrame = static_cast<int32_t>(*frame);
   }
-  const bool virtualCard = device.rfind("virtual:", 0) == 0;
-  const std::string playedPath = virtualCard ? device.substr(8) : std::string();
-  if (virtualCard && playedPath.empty()) return Fail("play: virtual: needs an output file name");
-  if (!virtualCard && device != "default")
-    return Fail("play: unknown device " + device + " (default or virtual:OUT.wav)");
+  DeviceChoice device;
+  if (std::string problem = ParseDevice(deviceText, "OUT.wav", device); !problem.empty())
+    return Fail("play: " + problem);
+  const bool virtualCard = device.virtualCard;
+  const std::string& playedPath = device.file;
 
-  const sigset_t stopSignals = BlockStopSignals();
+  StopSignals::Block();
   MessageQueue queue;
   RealClock realClock;
   VirtualClock virtualClock;
@@ -140,7 +109,8 @@ int RunPlayCommand(std::span<char* const> arguments) {
   engine.SetSeekTarget(seekFrame);
 
   {
-    InterruptWatcher watcher(queue, stopTarget, stopSignals);
+    StopSignals watcher(StopSignals::Input::kIgnored,
+                        [&queue, stopTarget] { queue.Post(stopTarget, kMsgPrivateFirst); });
     // The start-up posts play-request for the path; the whole run happens inside the
     // dispatch of its run-playback message. The loop ends once a run has been and gone.
     engine.InitialUpdate();

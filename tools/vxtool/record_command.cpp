@@ -1,20 +1,12 @@
 // vxtool record: the recording pipeline on a terminal, over the sound card (ALSA's "default"
 // PCM) or a virtual card that captures a WAV file on a virtual clock.
-#include <poll.h>
-#include <pthread.h>
-#include <signal.h>
-#include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
-#include <utility>
 #include <vector>
 
 #include "audio/alsa_wave_api.h"
@@ -26,6 +18,7 @@
 #include "recorder/pipeline/recording_pipeline.h"
 #include "tools/vxtool/cli.h"
 #include "tools/vxtool/commands.h"
+#include "tools/vxtool/stop_signals.h"
 #include "wavfile/wave_file.h"
 
 namespace vx::cli {
@@ -103,9 +96,6 @@ class TerminalView final : public RecordingView {
  public:
   TerminalView(std::string output, MessageQueue& queue, TargetId stopTarget)
       : output_(std::move(output)), queue_(queue), stopTarget_(stopTarget) {}
-  ~TerminalView() override {
-    if (!partial_.empty()) ::unlink(partial_.c_str());
-  }
 
   void Watch(const RecordingPipeline& pipeline, uint32_t stopBytes) {
     pipeline_ = &pipeline;
@@ -130,33 +120,24 @@ class TerminalView final : public RecordingView {
   }
   void ShowRateButtons(bool, bool) override {}
   std::optional<std::string> ChooseSavePath(const SaveFileRequest&) override {
-    std::string pattern = output_ + ".partXXXXXX";
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0) {
-      std::fprintf(stderr, "\nvxtool: %s: %s\n", output_.c_str(), ErrorText(-errno).c_str());
+    // The pipeline copies the take into the fresh file by name.
+    int error = saved_.Open(output_);
+    if (error == 0) error = saved_.CloseStream();
+    if (error < 0) {
+      std::fprintf(stderr, "\nvxtool: %s: %s\n", output_.c_str(), ErrorText(error).c_str());
       return std::nullopt;
     }
-    // mkstemp makes the file private; the output gets the usual permissions.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-    ::close(fd);
-    partial_ = pattern;
-    return partial_;
+    return saved_.TemporaryPath();
   }
 
   // After a complete copy: the copy takes the output's name.
-  int Commit() {
-    if (::rename(partial_.c_str(), output_.c_str()) != 0) return -errno;
-    partial_.clear();
-    return 0;
-  }
+  int Commit() { return saved_.Commit(); }
   // After a failed commit: the complete copy is kept where it is, and named.
-  std::string KeepCopy() { return std::exchange(partial_, std::string()); }
+  std::string KeepCopy() { return saved_.Keep(); }
 
  private:
   std::string output_;
-  std::string partial_;
+  AtomicOutput saved_;
   MessageQueue& queue_;
   TargetId stopTarget_;
   const RecordingPipeline* pipeline_ = nullptr;
@@ -164,99 +145,28 @@ class TerminalView final : public RecordingView {
   bool stopPosted_ = false;
 };
 
-// SIGINT and SIGTERM blocked in the calling thread and every thread it starts later (the
-// sound backend's among them, whose reads a signal would otherwise break off): only the stop
-// watcher takes them. Left blocked when the command ends, as the program ends with it.
-void BlockStopSignals() {
-  sigset_t signals;
-  sigemptyset(&signals);
-  sigaddset(&signals, SIGINT);
-  sigaddset(&signals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-}
-
-// Enter on standard input, or SIGINT/SIGTERM, posts a stop message from a thread of its own.
-class StopWatcher {
- public:
-  StopWatcher(MessageQueue& queue, TargetId target) {
-    if (::pipe(pipe_) != 0) return;
-    signalPipe_ = pipe_[1];
-    struct sigaction action {};
-    action.sa_handler = [](int) {
-      const char byte = 's';
-      [[maybe_unused]] ssize_t n = ::write(signalPipe_, &byte, 1);
-    };
-    // A repeated signal only stops again: wrappers such as timeout(1) pass one on to the
-    // process and to its group, so one Ctrl-C may arrive twice.
-    action.sa_flags = 0;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &oldInt_);
-    sigaction(SIGTERM, &action, &oldTerm_);
-    thread_ = std::thread([this, &queue, target] { Run(queue, target); });
-  }
-  ~StopWatcher() {
-    if (!thread_.joinable()) return;
-    sigaction(SIGINT, &oldInt_, nullptr);
-    sigaction(SIGTERM, &oldTerm_, nullptr);
-    const char byte = 'q';
-    [[maybe_unused]] ssize_t n = ::write(pipe_[1], &byte, 1);
-    thread_.join();
-    ::close(pipe_[0]);
-    ::close(pipe_[1]);
-    signalPipe_ = -1;
-  }
-
- private:
-  void Run(MessageQueue& queue, TargetId target) {
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
-    bool watchInput = true;
-    for (;;) {
-      pollfd fds[2] = {{pipe_[0], POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
-      if (::poll(fds, watchInput ? 2 : 1, -1) < 0) {
-        if (errno == EINTR) continue;
-        return;
-      }
-      if (fds[0].revents & POLLIN) {
-        char byte = 0;
-        if (::read(pipe_[0], &byte, 1) != 1 || byte == 'q') return;
-        queue.Post(target, kMsgPrivateFirst);
-      }
-      if (watchInput && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))) {
-        char buffer[256];
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n <= 0) {
-          watchInput = false;  // no more input: only signals stop now
-        } else if (std::string_view(buffer, static_cast<size_t>(n)).find('\n') !=
-                   std::string_view::npos) {
-          queue.Post(target, kMsgPrivateFirst);
-        }
-      }
-    }
-  }
-
-  static inline volatile sig_atomic_t signalPipe_ = -1;
-  int pipe_[2] = {-1, -1};
-  struct sigaction oldInt_ {};
-  struct sigaction oldTerm_ {};
-  std::thread thread_;
-};
-
 }  // namespace
+
+const std::string_view kRecordHelp =
+    "usage: vxtool record OUT.vxs [--half] [--seconds S] [--device default|virtual:IN.wav]\n"
+    "  Records speech after a three-second countdown; Enter or Ctrl-C (or the end of S\n"
+    "  seconds) stops, and the take is saved as OUT.vxs.\n"
+    "  --half                 half-rate speech frames (4800 bit/s) in place of full rate\n"
+    "                         (7600 bit/s)\n"
+    "  --seconds S            stop after S seconds (up to three decimals, such as 2.5)\n"
+    "  --device default       ALSA's default capture device (the default)\n"
+    "  --device virtual:IN.wav\n"
+    "                         the virtual sound card, capturing IN.wav (8000 Hz 16-bit mono)\n"
+    "                         on a virtual clock; without --seconds the take is all of it\n";
 
 int RunRecordCommand(std::span<char* const> arguments) {
   Args args(arguments);
   const bool half = args.Flag("--half");
   const std::optional<std::string> secondsText = args.Value("--seconds");
-  const std::string device = args.Value("--device").value_or("default");
+  const std::string deviceText = args.Value("--device").value_or("default");
   const std::vector<std::string> names = args.Positional();
   if (!args.Error().empty()) return Fail(args.Error());
-  if (names.size() != 1)
-    return Fail(
-        "usage: vxtool record OUT.vxs [--half] [--seconds S] [--device default|virtual:IN.wav]");
+  if (names.size() != 1) return FailUsage(kRecordHelp);
   const std::string& output = names[0];
   int64_t stopMs = 0;
   if (secondsText) {
@@ -266,15 +176,16 @@ int RunRecordCommand(std::span<char* const> arguments) {
   }
 
   std::vector<uint8_t> capture;
-  const bool virtualCard = device.rfind("virtual:", 0) == 0;
+  DeviceChoice device;
+  if (std::string problem = ParseDevice(deviceText, "IN.wav", device); !problem.empty())
+    return Fail(problem);
+  const bool virtualCard = device.virtualCard;
   if (virtualCard) {
-    if (std::string problem = ReadCaptureSource(device.substr(8), capture); !problem.empty())
+    if (std::string problem = ReadCaptureSource(device.file, capture); !problem.empty())
       return Fail(problem);
-  } else if (device != "default") {
-    return Fail("unknown device " + device + " (default or virtual:IN.wav)");
   }
 
-  BlockStopSignals();
+  StopSignals::Block();
   MessageQueue queue;
   RealClock realClock;
   VirtualClock virtualClock;
@@ -323,7 +234,8 @@ int RunRecordCommand(std::span<char* const> arguments) {
                output.c_str(), half ? "half" : "full",
                stopMs > 0 || virtualCard ? "Enter or Ctrl-C stops early" : "Enter or Ctrl-C stops");
   {
-    StopWatcher watcher(queue, stopTarget);
+    StopSignals watcher(StopSignals::Input::kEnterStops,
+                        [&queue, stopTarget] { queue.Post(stopTarget, kMsgPrivateFirst); });
     pipeline.InitialUpdate();
     if (half) pipeline.OnHalfRate();
     pipeline.OnRecord();

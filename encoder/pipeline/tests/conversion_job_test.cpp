@@ -96,9 +96,7 @@ SpeechFile ReadSpeechFile(const std::vector<uint8_t>& bytes) {
   if (bytes.size() < 2 + n) return file;
   file.valid = ParseSpeechHeader(std::span(bytes).subspan(2, n), file.info) == 0;
   for (size_t at = 2 + n; at < bytes.size();) {
-    const int length = file.info.streamType == 3   ? 19
-                       : file.info.streamType == 4 ? 12
-                                                   : FrameByteCount(bytes[at]);
+    const int length = StreamFrameBytes(file.info.streamType, bytes[at]);
     if (bytes.size() - at < static_cast<size_t>(length)) {
       file.trailingBytes = bytes.size() - at;
       break;
@@ -507,11 +505,11 @@ TEST_F(PrepareJobTest, OverwriteQuestionAnswersGoSkipOrStop) {
       EXPECT_FALSE(prompter_.Prompts()[0].unexpected);
     }
   }
-  // JobAnswer keeps the message-box codes.
-  EXPECT_EQ(static_cast<int>(JobAnswer::kGo), 6);
-  EXPECT_EQ(static_cast<int>(JobAnswer::kSkip), 7);
-  EXPECT_EQ(static_cast<int>(JobAnswer::kStop), 2);
 }
+
+// JobAnswer keeps the message-box codes.
+static_assert(static_cast<int>(JobAnswer::kGo) == 6 && static_cast<int>(JobAnswer::kSkip) == 7 &&
+              static_cast<int>(JobAnswer::kStop) == 2);
 
 TEST_F(PrepareJobTest, MissingSaveDirectoryIsCreatedOnlyWhenWanted) {
   struct Case {

@@ -313,10 +313,10 @@ TEST(RateConverterTest, ConvertingABlockAllocatesNothing) {
   ASSERT_EQ(converter.InitRateConverter(22000, kOutputRate, 441), 0);
   std::vector<double> values(441, 123.0), out(160);
   int count = 0;
-  testing::StartCountingAllocations();
+  const testing::AllocationCount allocations;
   converter.ConvertRateBlock(std::span(values).first(127), out, count, true);
   for (int i = 0; i < 5; ++i) converter.ConvertRateBlock(values, out, count, false);
-  EXPECT_EQ(testing::StopCountingAllocations(), 0);
+  EXPECT_EQ(allocations.Made(), 0);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// The main of the GUI test programs: wx is set up (a display is needed: the tests run under
-// xvfb-run), logged errors go to stderr instead of a modal box that would hang the run, and
-// the PNG handler is registered before any bitmap is loaded.
+// The main of the GUI test programs: wx is set up (a display is needed: the tests run on a
+// virtual X server of their own), logged errors go to stderr instead of a modal box that would
+// hang the run, and the PNG handler is registered before any bitmap is loaded.
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/image.h>

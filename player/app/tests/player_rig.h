@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "audio/virtual_wave_api.h"
-#include "codec/tests/test_streams.h"
+#include "testsupport/test_streams.h"
 #include "io/memory_stream.h"
 #include "platform/clock.h"
 #include "platform/headless/scripted_file_chooser.h"

@@ -14,10 +14,10 @@
 #include <thread>
 #include <vector>
 
-#include "audio/tests/alsa_file_config.h"
+#include "testsupport/alsa_file_config.h"
 #include "codec/decoder.h"
 #include "codec/encoder.h"
-#include "codec/tests/test_speech.h"
+#include "testsupport/test_speech.h"
 #include "io/file_stream.h"
 #include "testsupport/program_runner.h"
 #include "testsupport/x_screen.h"

@@ -4,31 +4,20 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "player/engine/panel_input.h"
 #include "player/engine/tests/engine_rig.h"
 #include "testsupport/allocation_counter.h"
+#include "testsupport/counting_heap.h"
 
 namespace vx {
 namespace {
 
+using testing::CountingHeap;
 using testing::EngineRig;
 using testing::MakeStream;
 using testing::StreamShape;
-
-// The process heap, counted.
-class CountingHeap final : public BlockHeap {
- public:
-  void* Allocate(size_t bytes) override {
-    ++allocations;
-    return ProcessHeap().Allocate(bytes);
-  }
-  bool Free(void* memory) override {
-    ++frees;
-    return ProcessHeap().Free(memory);
-  }
-  long allocations = 0;
-  long frees = 0;
-};
 
 struct RunCount {
   long whilePlaying = -1;  // operator new calls from the first Playing step to the run's end
@@ -51,17 +40,17 @@ RunCount CountRun(int frames, int64_t seekAt) {
       OnSliderScroll(rig.engine, SliderNotification::kPageDown, frames - 50);
     });
   }
-  rig.view.onUpdate = [&rig] {
-    if (!testing::CountingAllocations() && rig.engine.State() == PlaybackState::kPlaying) {
-      testing::StartCountingAllocations();
-    }
+  std::optional<testing::AllocationCount> count;
+  rig.view.onUpdate = [&rig, &count] {
+    if (!count && rig.engine.State() == PlaybackState::kPlaying) count.emplace();
   };
   rig.engine.InitialUpdate();
   rig.Pump();
-  testing::StopCountingAllocations();
+  const long whilePlaying = count ? count->Made() : -1;
+  count.reset();
   EXPECT_TRUE(rig.prompter.Prompts().empty());
   EXPECT_FALSE(rig.engine.RunFailed());
-  return RunCount{testing::AllocationsCounted(), heap.allocations, heap.frees};
+  return RunCount{whilePlaying, heap.allocations, heap.frees};
 }
 
 TEST(PlaybackAllocationTest, PlayingAndSeekingTakeNoMemory) {

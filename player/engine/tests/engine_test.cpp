@@ -75,14 +75,17 @@ INSTANTIATE_TEST_SUITE_P(
     Streams, WholeFileTest,
     ::testing::Values(
         // 4.5 blocks: the ring goes round, and the data ends in the middle of a block.
-        PlayCase{"VariableFullRate", {450, 1, 0, true, 11}, 13, false, true, "  0:09"},
-        PlayCase{"VariableHalfRate", {450, 1, 1, true, 12}, 14, true, false, "  0:09"},
-        PlayCase{"FixedFullRate", {250, 0, 0, true, 13}, 3, false, false, "  0:05"},
-        PlayCase{"FixedHalfRate", {250, 0, 1, true, 14}, 4, false, false, "  0:05"},
+        PlayCase{
+            "VariableFullRate", {450, 1, 0, true, 11}, kStreamVariableFull, false, true, "  0:09"},
+        PlayCase{
+            "VariableHalfRate", {450, 1, 1, true, 12}, kStreamVariableHalf, true, false, "  0:09"},
+        PlayCase{"FixedFullRate", {250, 0, 0, true, 13}, kStreamFixedFull, false, false, "  0:05"},
+        PlayCase{"FixedHalfRate", {250, 0, 1, true, 14}, kStreamFixedHalf, false, false, "  0:05"},
         // Exactly four blocks: the data ends at a block's end.
-        PlayCase{"EndsAtBlockEnd", {400, 1, 0, true, 15}, 13, false, true, "  0:08"},
-        PlayCase{"OneFrame", {1, 1, 0, true, 16}, 13, false, true, "  0:00"},
-        PlayCase{"NoFrames", {0, 1, 0, true, 17}, 13, false, true, "  0:00"}),
+        PlayCase{
+            "EndsAtBlockEnd", {400, 1, 0, true, 15}, kStreamVariableFull, false, true, "  0:08"},
+        PlayCase{"OneFrame", {1, 1, 0, true, 16}, kStreamVariableFull, false, true, "  0:00"},
+        PlayCase{"NoFrames", {0, 1, 0, true, 17}, kStreamVariableFull, false, true, "  0:00"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(EngineTest, FileWithoutSampleCountPlaysWithoutTotalOrSlider) {

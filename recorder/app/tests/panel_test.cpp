@@ -7,7 +7,7 @@
 
 #include "platform/headless/scripted_file_chooser.h"
 #include "recorder/app/main_frame.h"
-#include "recorder/pipeline/tests/recording_rig.h"
+#include "testsupport/recording_rig.h"
 #include "testsupport/keyboard.h"
 #include "testsupport/pixels.h"
 #include "ui/panel_drawing.h"

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "audio/tests/alsa_file_config.h"
-#include "codec/tests/test_speech.h"
-#include "recorder/pipeline/tests/expected_take.h"
+#include "testsupport/alsa_file_config.h"
+#include "testsupport/test_speech.h"
+#include "testsupport/expected_take.h"
 #include "testsupport/program_runner.h"
 #include "testsupport/x_screen.h"
 

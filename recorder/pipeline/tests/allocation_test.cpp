@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "audio/alsa_wave_api.h"
-#include "audio/tests/alsa_file_config.h"
-#include "recorder/pipeline/tests/recording_rig.h"
+#include "testsupport/recording_rig.h"
 #include "testsupport/allocation_counter.h"
+#include "testsupport/alsa_file_config.h"
 
 namespace vx {
 namespace {
@@ -25,23 +27,26 @@ TEST(RecordingAllocationTest, RecordingAllocatesNothingAfterTheCaptureStarts) {
   rig.card.SetCaptureSource(speech);
   rig.view.recording = false;  // keeping the texts would allocate
   int blocksAtStart = -1;
+  std::optional<testing::AllocationCount> count;
+  long made = -1;
   rig.view.onTurn = [&] {
     if (blocksAtStart < 0 && rig.pipeline.State() == RecordState::kRecording) {
       blocksAtStart = heap.allocations;
-      testing::StartCountingAllocations();
+      count.emplace();
     }
   };
   // Five seconds: the ring of four blocks goes round more than twice.
   rig.At(RecordingPipeline::kCountdownMs + 5000, [&] {
     rig.pipeline.OnStop();
-    testing::StopCountingAllocations();
+    if (count) made = count->Made();
+    count.reset();
   });
   rig.Record();
-  testing::StopCountingAllocations();
+  count.reset();
 
   EXPECT_GT(blocksAtStart, 0);
   EXPECT_EQ(heap.allocations, blocksAtStart) << "blocks are taken at the open only";
-  EXPECT_EQ(testing::AllocationsCounted(), 0) << "allocations while recording";
+  EXPECT_EQ(made, 0) << "allocations while recording";
   EXPECT_EQ(rig.pipeline.Frames(), 250);
   EXPECT_EQ(ReadFile(rig.dir.File("take.vxs")), ExpectedFile(speech, 250, 0));
   EXPECT_TRUE(rig.prompter.Prompts().empty());
@@ -68,20 +73,22 @@ TEST(RecordingAllocationTest, AlsaRecordingAllocatesNothingAfterTheCaptureStarts
   RecordingPipeline pipeline(RecordingServices{queue, prompter, clock, files, paths, api, heap},
                              view, document);
   int blocksAtStart = -1;
+  std::optional<testing::AllocationCount> count;
   long made = -1;
   view.onTurn = [&] {
     if (pipeline.State() != RecordState::kRecording) return;
     if (blocksAtStart < 0) {
       blocksAtStart = heap.allocations;
-      testing::StartCountingAllocations();
-    } else if (testing::CountingAllocations() && pipeline.SampleBytes() >= 5 * 16000) {
+      count.emplace();
+    } else if (count && pipeline.SampleBytes() >= 5 * 16000) {
       pipeline.OnStop();
-      made = testing::StopCountingAllocations();
+      made = count->Made();
+      count.reset();
     }
   };
   pipeline.OnRecord();
-  while (std::optional<Message> m = queue.Take()) queue.Dispatch(*m);
-  testing::StopCountingAllocations();
+  queue.DispatchPending();
+  count.reset();
 
   EXPECT_GT(blocksAtStart, 0);
   EXPECT_EQ(heap.allocations, blocksAtStart);

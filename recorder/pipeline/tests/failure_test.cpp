@@ -5,7 +5,7 @@
 
 #include <cerrno>
 
-#include "recorder/pipeline/tests/recording_rig.h"
+#include "testsupport/recording_rig.h"
 
 namespace vx {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "recorder/pipeline/tests/recording_rig.h"
+#include "testsupport/recording_rig.h"
 #include "recorder/pipeline/time_display.h"
 
 namespace vx {

@@ -14,7 +14,7 @@
 
 #include "codec/encoder.h"
 #include "codec/lsf_quantiser.h"
-#include "codec/tests/test_speech.h"
+#include "testsupport/test_speech.h"
 #include "tools/metrics/speech_corpus.h"
 #include "tools/trainer/lsf_frames.h"
 #include "tools/trainer/lsf_training.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "audio/tests/alsa_file_config.h"
-#include "player/engine/tests/engine_rig.h"
+#include "testsupport/alsa_file_config.h"
+#include "testsupport/played_streams.h"
 #include "tools/vxtool/tests/run_vxtool.h"
 #include "wavfile/wave_file.h"
 

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "audio/tests/alsa_file_config.h"
 #include "codec/encoder.h"
-#include "codec/tests/test_speech.h"
 #include "io/memory_stream.h"
-#include "recorder/pipeline/tests/expected_take.h"
+#include "testsupport/alsa_file_config.h"
+#include "testsupport/expected_take.h"
+#include "testsupport/test_speech.h"
 #include "tools/vxtool/tests/run_vxtool.h"
 #include "wavfile/wave_file.h"
 
@@ -143,13 +143,18 @@ TEST_F(AlsaRecordTest, RecordReadsTheConfiguredInputFile) {
   const int32_t count = testing::HeaderSampleCount(take);
   ASSERT_GE(count, 16000) << run.err;
   ASSERT_EQ(count % 4000, 0) << "whole blocks of 25 frames";
-  const int frames = count / 160;
-  ASSERT_LE(frames * 320, static_cast<int>(source_.size()));
+  const int frames = count / kFrameSamples;
+  ASSERT_LE(frames * kFramePcmBytes, static_cast<int>(source_.size()));
   EXPECT_EQ(take, ExpectedFile(source_, frames, 0));
 }
 
+// Enter comes once the countdown shows on the time display (its first step, "- 0:03"), so the
+// stop falls inside the three seconds of countdown however slowly the program starts.
 TEST_F(AlsaRecordTest, EnterDuringTheCountdownStopsWithoutATake) {
-  const Outcome run = Record("take.vxs", "(sleep 1; echo)");
+  const Outcome run =
+      Record("take.vxs",
+             "(for i in $(seq 600); do grep -q -e '- 0:03' stderr && break; sleep 0.05; "
+             "done; echo)");
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("stopped before the recording began"), std::string::npos) << run.err;
   EXPECT_FALSE(fs::exists(Path("take.vxs")));
@@ -158,9 +163,14 @@ TEST_F(AlsaRecordTest, EnterDuringTheCountdownStopsWithoutATake) {
 
 TEST_F(AlsaRecordTest, InterruptWhileRecordingSavesTheTake) {
   const std::string out = Path("stdout"), err = Path("stderr");
-  const std::string command = "cd " + dir_.string() + " && (timeout 60 " +
-                              std::string(VXTOOL_PATH) + " record take.vxs </dev/null >" + out +
-                              " 2>" + err + " & pid=$!; sleep 5; kill -INT $pid; wait $pid)";
+  // The interrupt comes once the time display shows a second or more recorded (the display
+  // follows the unpaced capture in steps), not after a guessed delay that a slow start could
+  // put inside the countdown.
+  const std::string command =
+      "cd " + dir_.string() + " && (timeout 60 " + std::string(VXTOOL_PATH) +
+      " record take.vxs </dev/null >" + out + " 2>" + err +
+      " & pid=$!; for i in $(seq 500); do grep -qE '^ +[0-9]+:([0-9][1-9]|[1-9][0-9])' " + err +
+      " && break; sleep 0.1; done; kill -INT $pid; wait $pid)";
   const int status = std::system(command.c_str());
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0) << tooltest::ReadText(err);

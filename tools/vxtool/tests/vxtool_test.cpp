@@ -158,7 +158,7 @@ TEST_F(VxtoolTest, DecodeWritesTheDecodersOutputAtEachRate) {
     int type = 0;
     ASSERT_EQ(session.GetVocrixHeader(memory, count, type), 0);
     std::vector<uint8_t> expected;
-    uint8_t pcm[440];
+    uint8_t pcm[kFramePcmBytes11000];
     for (int n; (n = session.ReadAndDecodeFrame(memory, pcm, code, type, false)) > 0;)
       expected.insert(expected.end(), pcm, pcm + n);
 
@@ -197,6 +197,30 @@ TEST_F(VxtoolTest, UsageErrors) {
     EXPECT_EQ(run.status, 1) << arguments;
     EXPECT_FALSE(run.err.empty()) << arguments;
   }
+}
+
+// Every command prints its help on stdout and succeeds, wherever --help or -h stands among
+// its options; after "--" it is a file name (info and decode: a file that is not there).
+TEST_F(VxtoolTest, EveryCommandAnswersHelp) {
+  for (const std::string command : {"info", "decode", "encode", "play", "record"}) {
+    for (const std::string& arguments :
+         {command + " --help", command + " -h", command + " a.vxs --bogus --help"}) {
+      SCOPED_TRACE(arguments);
+      const Outcome run = Vxtool(arguments);
+      EXPECT_EQ(run.status, 0) << run.err;
+      EXPECT_EQ(run.out.rfind("usage: vxtool " + command + " ", 0), 0u) << run.out;
+      EXPECT_EQ(run.err, "");
+    }
+  }
+  for (const char* command : {"info", "decode"}) {
+    const Outcome file = Vxtool(std::string(command) + " -- --help");
+    EXPECT_EQ(file.status, 1) << command;
+    EXPECT_EQ(file.out, "") << command;
+  }
+  const Outcome overview = Vxtool("--help");
+  EXPECT_EQ(overview.status, 0);
+  for (const char* command : {"info", "decode", "encode", "play", "record"})
+    EXPECT_NE(overview.out.find(std::string("  ") + command + " "), std::string::npos) << command;
 }
 
 }  // namespace

@@ -13,7 +13,6 @@
 
 #include "audio/virtual_wave_api.h"
 #include "codec/encoder.h"
-#include "codec/tests/test_speech.h"
 #include "io/fault_stream.h"
 #include "io/file_stream.h"
 #include "platform/clock.h"
@@ -21,7 +20,9 @@
 #include "platform/message_queue.h"
 #include "platform/path_services.h"
 #include "recorder/pipeline/recording_pipeline.h"
-#include "recorder/pipeline/tests/expected_take.h"
+#include "testsupport/counting_heap.h"
+#include "testsupport/expected_take.h"
+#include "testsupport/test_speech.h"
 
 namespace vx::testing {
 
@@ -100,20 +101,6 @@ class RecordingViewLog final : public RecordingView {
   std::optional<std::string> saveAnswer;
   // Called at every display update: once per loop turn while counting down or recording.
   std::function<void()> onTurn;
-};
-
-// A heap that counts the blocks it hands out.
-class CountingHeap final : public BlockHeap {
- public:
-  void* Allocate(size_t bytes) override {
-    ++allocations;
-    return std::calloc(1, bytes);
-  }
-  bool Free(void* memory) override {
-    std::free(memory);
-    return true;
-  }
-  int allocations = 0;
 };
 
 // The first 45200 samples (5.65 s) of recorded speech, as the capture's bytes.

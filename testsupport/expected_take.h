@@ -16,13 +16,13 @@ inline std::vector<uint8_t> ExpectedFile(const std::vector<uint8_t>& pcm, int fr
                                          int rateMode) {
   EncoderSession session;
   std::array<uint8_t, 2 + kMaxHeaderBytes> header{};
-  const int n =
-      session.WriteSpeechHeader(frames * 160, "Voice Message", "Nocomment", 1, rateMode, header);
+  const int n = session.WriteSpeechHeader(frames * kFrameSamples, "Voice Message", "Nocomment", 1,
+                                          rateMode, header);
   std::vector<uint8_t> file(header.begin(), header.begin() + 2 + n);
   session.EncoderReset();
   for (int f = 0; f < frames; ++f) {
-    std::array<int16_t, 160> samples{};
-    std::memcpy(samples.data(), pcm.data() + f * 320, 320);
+    std::array<int16_t, kFrameSamples> samples{};
+    std::memcpy(samples.data(), pcm.data() + f * kFramePcmBytes, kFramePcmBytes);
     std::array<uint8_t, 20> out{};
     const int bytes = session.EncodeFrame(samples, 8, out, 1, rateMode);
     file.insert(file.end(), out.begin(), out.begin() + bytes);

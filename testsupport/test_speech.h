@@ -62,18 +62,23 @@ inline std::filesystem::path SourcePath(const std::string& relative) {
   return std::filesystem::path(VX_SOURCE_DIR) / relative;
 }
 
-// The 8000 Hz speech of samples/ (every *.wav there) and the committed 11025 Hz fixture.
+// The 8000 Hz speech of samples/ (every *.wav there, in name order so that what a test does
+// with "the first clip" does not hang on the directory's order).
 inline std::vector<SpeechClip> SampleClips() {
-  std::vector<SpeechClip> clips;
+  std::vector<std::filesystem::path> paths;
   std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(SourcePath("samples"), error)) {
-    if (entry.path().extension() != ".wav") continue;
-    SpeechClip clip = ReadSpeechClip(entry.path());
+  for (const auto& entry : std::filesystem::directory_iterator(SourcePath("samples"), error))
+    if (entry.path().extension() == ".wav") paths.push_back(entry.path());
+  std::sort(paths.begin(), paths.end());
+  std::vector<SpeechClip> clips;
+  for (const std::filesystem::path& path : paths) {
+    SpeechClip clip = ReadSpeechClip(path);
     if (clip.rate == 8000 && !clip.samples.empty()) clips.push_back(std::move(clip));
   }
   return clips;
 }
 
+// The committed 11025 Hz fixture.
 inline SpeechClip Fixture11025() {
   return ReadSpeechClip(SourcePath("codec/tests/data/speech_11025.wav"));
 }

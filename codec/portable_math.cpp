@@ -90,11 +90,9 @@ double Exp(double x, double tail) {
   return std::ldexp(sum, static_cast<int>(k));
 }
 
-}  // namespace
-
-double PortableSin(double x) {
-  double r = 0.0;
-  switch (Reduce(x, r)) {
+// sin(quadrant pi/2 + r) for |r| <= pi/4.
+double SinOfQuadrant(int quadrant, double r) {
+  switch (quadrant) {
     case 0:
       return SinKernel(r);
     case 1:
@@ -106,18 +104,19 @@ double PortableSin(double x) {
   }
 }
 
+}  // namespace
+
+double PortableSin(double x) {
+  double r = 0.0;
+  const int quadrant = Reduce(x, r);
+  return SinOfQuadrant(quadrant, r);
+}
+
+// cos(x) = sin(x + pi/2): one quadrant further on.
 double PortableCos(double x) {
   double r = 0.0;
-  switch (Reduce(x, r)) {
-    case 0:
-      return CosKernel(r);
-    case 1:
-      return -SinKernel(r);
-    case 2:
-      return -CosKernel(r);
-    default:
-      return SinKernel(r);
-  }
+  const int quadrant = Reduce(x, r);
+  return SinOfQuadrant((quadrant + 1) % 4, r);
 }
 
 double PortableLog10(double x) {

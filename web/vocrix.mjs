@@ -17,6 +17,10 @@ const kFramesPerRead = 250; // 5 s of speech per call into the module
 
 let shared = null;
 
+function optionBits({ half = false, fixed = false, right = false }) {
+  return (half ? kHalfRate : 0) | (fixed ? kFixedRate : 0) | (right ? kRightChannel : 0);
+}
+
 // Loads the module once per page (or per wasmBinary under Node) and returns its Codec.
 export function loadCodec({ wasmBinary } = {}) {
   if (wasmBinary) return createVocrixCodec({ wasmBinary }).then((m) => new Codec(m));
@@ -127,19 +131,19 @@ export class Codec {
 
   // A WAV file's bytes (16-bit PCM, mono or stereo, 8000 to 48000 Hz) converted into a
   // compressed speech file. Returns { bytes, frames: { full, half, noise, silence } }.
-  encodeWav(wav, { half = false, fixed = false, right = false } = {}) {
-    const options = (half ? kHalfRate : 0) | (fixed ? kFixedRate : 0) | (right ? kRightChannel : 0);
-    const result = this.withBytes(wav, (ptr, n) => this.m._vx_encode_wav(ptr, n, options));
+  encodeWav(wav, options = {}) {
+    const bits = optionBits(options);
+    const result = this.withBytes(wav, (ptr, n) => this.m._vx_encode_wav(ptr, n, bits));
     return this.takeEncoded(result);
   }
 
   // The same for interleaved 16-bit samples (Int16Array) of `channels` channels at `rate` Hz.
-  encodePcm(pcm, rate, channels, { half = false, fixed = false, right = false } = {}) {
-    const options = (half ? kHalfRate : 0) | (fixed ? kFixedRate : 0) | (right ? kRightChannel : 0);
+  encodePcm(pcm, rate, channels, options = {}) {
+    const bits = optionBits(options);
     const bytes = new Uint8Array(pcm.buffer, pcm.byteOffset, pcm.byteLength);
     const frames = Math.floor(pcm.length / channels);
     const result = this.withBytes(bytes, (ptr) =>
-      this.m._vx_encode_pcm(ptr, frames, rate, channels, options),
+      this.m._vx_encode_pcm(ptr, frames, rate, channels, bits),
     );
     return this.takeEncoded(result);
   }

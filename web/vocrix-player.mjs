@@ -112,10 +112,17 @@ export class VocrixPlayer extends HTMLElement {
     this.offset = 0; // position in seconds when paused or when the source started
     this.frame = 0;
     this.loadId = 0;
+    this.dragging = false;
     this.ui.play.addEventListener('click', () => (this.playing ? this.pause() : this.play()));
     this.ui.stop.addEventListener('click', () => this.stop());
     this.ui.position.addEventListener('input', () => this.showTime(this.sliderSeconds()));
-    this.ui.position.addEventListener('change', () => this.seek(this.sliderSeconds()));
+    this.ui.position.addEventListener('change', () => {
+      this.dragging = false;
+      this.seek(this.sliderSeconds());
+    });
+    // While the thumb is held, playback does not move it away from the pointer.
+    this.ui.position.addEventListener('pointerdown', () => (this.dragging = true));
+    this.ui.position.addEventListener('pointerup', () => (this.dragging = false));
     this.ui.volume.addEventListener('input', () => this.applyVolume());
     this.setControls(false);
   }
@@ -291,8 +298,7 @@ export class VocrixPlayer extends HTMLElement {
 
   showTime(seconds) {
     this.ui.now.textContent = formatTime(seconds);
-    if (document.activeElement !== this || this.shadowRoot.activeElement !== this.ui.position || !this.playing)
-      this.ui.position.value = String(Math.floor((seconds * kSampleRate) / kFrameSamples));
+    if (!this.dragging) this.ui.position.value = String(Math.floor((seconds * kSampleRate) / kFrameSamples));
     this.ui.position.setAttribute(
       'aria-valuetext',
       `${formatTime(seconds).trim()} of ${formatTime(this.duration).trim()}`,

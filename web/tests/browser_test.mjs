@@ -2,14 +2,13 @@
 // OfflineAudioContext at 8000 Hz, so the rendered samples are the decoded ones exactly and
 // are compared with vxtool decode's; seeking (by keyboard on the slider), volume, the lamps,
 // keyboard access and labels; a malformed file shows its error in its own player only.
-// Also prints the decoding speed in the page. VX_WEB_SCREENSHOT=FILE.png saves the page.
 // Usage: node browser_test.mjs SITE VXTOOL samples/vm-intro.wav
 import assert from 'node:assert/strict';
 import { cpSync, mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join, resolve } from 'node:path';
 import { after, before, test } from 'node:test';
-import { samplesOf, vxtoolDecode, vxtoolEncode, wave } from './fixtures.mjs';
+import { samplesOf, vxtoolDecode, vxtoolEncode } from './fixtures.mjs';
 import { Browser, serve } from './headless_chromium.mjs';
 
 const [site, vxtool, samplePath] = process.argv.slice(2).map((p) => resolve(p));
@@ -24,13 +23,6 @@ vxtoolEncode(vxtool, samplePath, join(files, 'half.vxs'), ['--half']);
 // A header length, then 30 bytes that are no header.
 writeFileSync(join(files, 'bad.vxs'), Buffer.concat([Buffer.from([0, 30]), Buffer.alloc(30, 'X')]));
 const fullPcm = samplesOf(vxtoolDecode(vxtool, join(files, 'full.vxs'), join(root, 'full.wav')));
-// A long file for the speed figure: the sample forty times over (about 226 s).
-const speech = samplesOf(readFileSync(samplePath));
-const long = new Int16Array(speech.length * 40);
-for (let i = 0; i < 40; ++i) long.set(speech, i * speech.length);
-writeFileSync(join(root, 'long.wav'), wave({ rate: 8000, samples: long }));
-vxtoolEncode(vxtool, join(root, 'long.wav'), join(files, 'long.vxs'));
-
 let server, browser;
 before(async () => {
   server = await serve(root);
@@ -173,25 +165,4 @@ test('the page converts a dropped WAV file and plays the result', async () => {
   assert.deepEqual(Buffer.from(converted.bytes), expected);
   assert.equal(converted.loaded, true);
   assert.deepEqual(browser.exceptions, []);
-});
-
-test('decoding speed in the page', async () => {
-  const { seconds, best } = await browser.evaluate(`(async () => {
-    const { loadCodec } = await import('./vocrix.mjs');
-    const codec = await loadCodec();
-    const bytes = new Uint8Array(await (await fetch('test/long.vxs')).arrayBuffer());
-    let best = Infinity, seconds = 0;
-    for (let run = 0; run < 3; ++run) {
-      const start = performance.now();
-      seconds = codec.decode(bytes).pcm.length / 8000;
-      best = Math.min(best, (performance.now() - start) / 1000);
-    }
-    return { seconds, best };
-  })()`);
-  console.log(`decoding in Chromium: ${seconds.toFixed(1)} s of speech in ${best.toFixed(3)} s: ` +
-    `${Math.round(seconds / best)} s of speech per second`);
-  if (process.env.VX_WEB_SCREENSHOT) {
-    await browser.evaluate('document.activeElement.blur(); window.scrollTo(0, 0)');
-    writeFileSync(process.env.VX_WEB_SCREENSHOT, await browser.screenshot());
-  }
 });

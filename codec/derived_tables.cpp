@@ -3,6 +3,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "codec/portable_math.h"
+
 namespace vx {
 
 namespace {
@@ -16,7 +18,7 @@ std::array<std::array<float, 9>, Rows> SincRows(double phaseStep) {
   for (size_t g = 1; g < Rows; ++g) {
     for (int i = -4; i <= 4; ++i) {
       double x = static_cast<double>(g) * phaseStep + i * 3.14159265;
-      rows[g][static_cast<size_t>(i + 4)] = static_cast<float>(std::sin(x) / x);
+      rows[g][static_cast<size_t>(i + 4)] = static_cast<float>(PortableSin(x) / x);
     }
   }
   return rows;
@@ -32,7 +34,7 @@ ResamplerPhases MakeResamplerPhases(int phases, int step, int inputCount, double
     double phi = static_cast<double>(i * step) / phases - r.offset[static_cast<size_t>(i)];
     for (int k = 0; k < kResamplerTaps; ++k) {
       double x = beta * (10 - k - phi);
-      double sinc = x == 0.0 ? 1.0 : std::sin(std::numbers::pi * x) / (std::numbers::pi * x);
+      double sinc = x == 0.0 ? 1.0 : PortableSin(std::numbers::pi * x) / (std::numbers::pi * x);
       r.taps[static_cast<size_t>(i)][static_cast<size_t>(k)] = static_cast<float>(beta * sinc);
     }
   }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "codec/portable_math.h"
 #include "codec/status.h"
 #include "codec/tables.h"
 
@@ -27,12 +28,12 @@ float CodeFactor(bool halfRate, int indexA, int indexB) {
 float PredictedGainFactor(std::span<const float> code, const GainHistory& history, bool halfRate) {
   double energy = 0.0;
   for (float c : code) energy += static_cast<double>(c) * c;
-  const double codeDb = 10.0 * std::log10((energy + 0.01) / static_cast<double>(code.size()));
+  const double codeDb = 10.0 * PortableLog10((energy + 0.01) / static_cast<double>(code.size()));
   const std::array<float, 4>& weights = halfRate ? kGainPredictionHalf : kGainPredictionFull;
   double predictedDb = kGainMeanEnergyDb;
   for (size_t i = 0; i < history.size(); ++i)
     predictedDb += static_cast<double>(weights[i]) * history[i];
-  return static_cast<float>(std::pow(10.0, 0.05 * (predictedDb - codeDb)));
+  return static_cast<float>(PortablePow10(0.05 * (predictedDb - codeDb)));
 }
 
 void PushGainHistory(GainHistory& history, float energyDb) {
@@ -46,7 +47,7 @@ SubframeGains SpeechGainsFromBooks(bool halfRate, int indexA, int indexB, float 
 }
 
 float SpeechGainEnergyDb(bool halfRate, int indexA, int indexB) {
-  return static_cast<float>(20.0 * std::log10(CodeFactor(halfRate, indexA, indexB)));
+  return static_cast<float>(20.0 * PortableLog10(CodeFactor(halfRate, indexA, indexB)));
 }
 
 SubframeGains NoiseGainsFromLevel(int level, float g0) {
@@ -54,7 +55,7 @@ SubframeGains NoiseGainsFromLevel(int level, float g0) {
 }
 
 float NoiseGainEnergyDb(int level) {
-  return static_cast<float>(20.0 * std::log10(kNoiseGainLevels[static_cast<size_t>(level)]));
+  return static_cast<float>(20.0 * PortableLog10(kNoiseGainLevels[static_cast<size_t>(level)]));
 }
 
 int DecodeSpeechGainWord(int32_t word, bool halfRate, std::span<const float> code,

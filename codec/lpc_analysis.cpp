@@ -5,6 +5,7 @@
 
 #include "codec/lpc_to_lsf.h"
 #include "codec/lsf.h"
+#include "codec/portable_math.h"
 
 namespace vx {
 
@@ -22,7 +23,7 @@ const std::array<float, kLpcWindowLength>& LpcWindow() {
     std::array<float, kLpcWindowLength> w{};
     for (int n = 0; n < kLpcWindowLength; ++n) {
       w[static_cast<size_t>(n)] = static_cast<float>(
-          0.54 - 0.46 * std::cos(2.0 * std::numbers::pi * (n + 0.5) / kLpcWindowLength));
+          0.54 - 0.46 * PortableCos(2.0 * std::numbers::pi * (n + 0.5) / kLpcWindowLength));
     }
     return w;
   }();
@@ -79,8 +80,7 @@ LpcAnalysisPair AnalyseLpc(std::span<const float, kLpcWindowLength> speech,
     pair.lsf[1] = previousLsf;
     pair.lpc[1] = LsfToLpc(pair.lsf[1]);
   }
-  for (size_t k = 0; k < kLpcOrder; ++k)
-    pair.lsf[0][k] = 0.5f * (previousLsf[k] + pair.lsf[1][k]);
+  for (size_t k = 0; k < kLpcOrder; ++k) pair.lsf[0][k] = 0.5f * (previousLsf[k] + pair.lsf[1][k]);
   pair.lpc[0] = LsfToLpc(pair.lsf[0]);
   previousLsf = pair.lsf[1];
   return pair;

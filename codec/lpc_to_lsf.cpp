@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "codec/portable_math.h"
+
 namespace vx {
 
 namespace {
@@ -16,7 +18,7 @@ const std::array<double, kGridSize>& CosineGrid() {
   static const std::array<double, kGridSize> grid = [] {
     std::array<double, kGridSize> g{};
     for (int k = 0; k < kGridSize; ++k)
-      g[static_cast<size_t>(k)] = std::cos(k * std::numbers::pi / 128.0);
+      g[static_cast<size_t>(k)] = PortableCos(k * std::numbers::pi / 128.0);
     return g;
   }();
   return grid;

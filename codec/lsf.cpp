@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "codec/portable_math.h"
+
 namespace vx {
 
 std::span<const LsfVector> LsfPredictorWeights(bool halfRate, int switchBit) {
@@ -63,8 +65,8 @@ LpcCoefficients LsfToLpc(const LsfVector& lsf) {
   p[0] = q[0] = 1.0;
   for (int i = 0; i < 5; ++i) {
     const int degree = 2 * i;  // degree of the products so far
-    const double cp = -2.0 * std::cos(static_cast<double>(lsf[static_cast<size_t>(2 * i)]));
-    const double cq = -2.0 * std::cos(static_cast<double>(lsf[static_cast<size_t>(2 * i + 1)]));
+    const double cp = -2.0 * PortableCos(static_cast<double>(lsf[static_cast<size_t>(2 * i)]));
+    const double cq = -2.0 * PortableCos(static_cast<double>(lsf[static_cast<size_t>(2 * i + 1)]));
     for (int n = degree + 2; n >= 1; --n) {
       const size_t u = static_cast<size_t>(n);
       p[u] += cp * p[u - 1] + (n >= 2 ? p[u - 2] : 0.0);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running the suite need.
-# Idempotent: packages already present are not fetched again.
+# Idempotent: packages already present are not fetched again. --corpus adds the training
+# corpus, --web what the web player is built and tested with.
 set -euo pipefail
 
 packages=(
@@ -10,10 +11,23 @@ packages=(
   xvfb xauth libx11-dev libxtst-dev fonts-liberation fonts-dejavu-core shared-mime-info desktop-file-utils
   dpkg-dev file
 )
-if [[ "${1:-}" == "--corpus" ]]; then
-  # Recorded telephone-band speech for training the codebooks (tools/trainer).
-  packages+=(asterisk-core-sounds-en-wav asterisk-core-sounds-fr-wav asterisk-core-sounds-es-wav)
-fi
+for group in "$@"; do
+  case $group in
+    --corpus)
+      # Recorded telephone-band speech for training the codebooks (tools/trainer).
+      packages+=(asterisk-core-sounds-en-wav asterisk-core-sounds-fr-wav asterisk-core-sounds-es-wav)
+      ;;
+    --web)
+      # The web player (scripts/web.sh): the WebAssembly compiler, Node for the command-line
+      # decoder and the tests, and a browser for the page's tests.
+      packages+=(emscripten nodejs chromium)
+      ;;
+    *)
+      echo "usage: scripts/setup.sh [--corpus] [--web]" >&2
+      exit 2
+      ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include "codec/portable_math.h"
+
 namespace vx {
 namespace {
 
@@ -81,9 +83,10 @@ int RateConverter::InitRateConverter(int inputRate, int outputRate, int blockSiz
       const double x = (static_cast<double>(l) * j + i) / (128.0 * l);
       const double window = BesselI0(kKaiserBeta * std::sqrt(1.0 - x * x)) / normaliser;
       const double e = j * kPi + frac;
-      taps[j + half] = std::fabs(e) <= 0.00001
-                           ? (upperEdge_ - lowerEdge_) * window
-                           : (std::sin(upperEdge_ * e) - std::sin(lowerEdge_ * e)) / e * window;
+      taps[j + half] =
+          std::fabs(e) <= 0.00001
+              ? (upperEdge_ - lowerEdge_) * window
+              : (PortableSin(upperEdge_ * e) - PortableSin(lowerEdge_ * e)) / e * window;
     }
   }
   return 0;

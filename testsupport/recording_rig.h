@@ -22,6 +22,7 @@
 #include "recorder/pipeline/recording_pipeline.h"
 #include "testsupport/counting_heap.h"
 #include "testsupport/expected_take.h"
+#include "testsupport/pump.h"
 #include "testsupport/test_speech.h"
 
 namespace vx::testing {
@@ -148,14 +149,7 @@ struct RecordingPlatform {
       s.run = nullptr;
     }
   }
-  void Pump() {
-    for (int guard = 0; guard < 100000; ++guard) {
-      std::optional<Message> m = queue.Take();
-      if (!m) return;
-      queue.Dispatch(*m);
-    }
-    ADD_FAILURE() << "the queue never emptied";
-  }
+  void Pump() { PumpUntilEmpty(queue); }
 
   struct Scheduled {
     int64_t atMs;

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "audio/virtual_wave_api.h"
-#include "testsupport/test_streams.h"
 #include "io/memory_stream.h"
 #include "platform/clock.h"
 #include "platform/headless/scripted_file_chooser.h"
@@ -23,6 +22,8 @@
 #include "player/app/panel_resources.h"
 #include "player/app/vocrix_view.h"
 #include "testsupport/pixels.h"
+#include "testsupport/pump.h"
+#include "testsupport/test_streams.h"
 
 namespace vx::testing {
 
@@ -66,14 +67,7 @@ struct PlayerRig {
     return PlayerResources{Services(), strings, layout, bitmaps, atoms, chooser, nullptr};
   }
   // Dispatches every message until the queue is empty (whole runs included).
-  void Pump() {
-    for (int guard = 0; guard < 100000; ++guard) {
-      std::optional<Message> m = queue.Take();
-      if (!m) return;
-      queue.Dispatch(*m);
-    }
-    ADD_FAILURE() << "the queue never emptied";
-  }
+  void Pump() { PumpUntilEmpty(queue); }
 
   MessageQueue queue;
   VirtualClock clock;

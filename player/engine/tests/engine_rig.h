@@ -21,6 +21,7 @@
 #include "platform/message_queue.h"
 #include "player/engine/playback_engine.h"
 #include "testsupport/played_streams.h"
+#include "testsupport/pump.h"
 #include "wavfile/wave_file.h"
 
 namespace vx::testing {
@@ -171,14 +172,7 @@ struct EngineRig {
     scheduled.push_back({atMs, std::move(action), false});
   }
   // Dispatches every message until the queue is empty (runs whole runs).
-  void Pump() {
-    for (int guard = 0; guard < 100000; ++guard) {
-      std::optional<Message> m = queue.Take();
-      if (!m) return;
-      queue.Dispatch(*m);
-    }
-    ADD_FAILURE() << "the queue never emptied";
-  }
+  void Pump() { PumpUntilEmpty(queue); }
   // The panel's start-up (which posts play-request when there is a path), then every run.
   void StartAndPump() {
     engine.InitialUpdate();
